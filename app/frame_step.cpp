@@ -1,0 +1,148 @@
+// The frame step: turns the toolkit's milliseconds into the frame clock, runs the fades,
+// sets up the view and draws the scene and the text overlay in a fixed order.
+#include "app/frame_step.h"
+
+#include <GL/glu.h>
+
+#include <cstdint>
+
+#include "app/camera.h"
+#include "app/phase_bank.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "backdrop/star_field.h"
+#include "sim/impact.h"
+#include "sim/numeric.h"
+#include "sim/sun.h"
+#include "text/help_screen.h"
+#include "text/text_display.h"
+
+long long uptimeMs = 0;
+double now = 0;
+double previousNow = 0;
+float frameDt = 0;
+float fadeLevel = 1.0f;
+int framesPerSecond = 30;
+int fpsFrameCount = 0;
+double fpsNextSecond = 1.0;
+float textureAnimTimer = 0;
+
+namespace {
+
+int lastToolkitMs = 0;  // the toolkit value the clock was last advanced to
+
+constexpr double kIntroFadeSeconds = 3.0;
+constexpr double kExitFadeSeconds = 2.0;
+constexpr float kExitLevel = 0.02f;
+constexpr double kTitleSeconds = 10.0;
+constexpr double kTitleTravelSeconds = 8.0;
+
+void countFrame() {
+  ++fpsFrameCount;
+  if (now >= fpsNextSecond) {
+    // One second per update, so after a long stall the mark catches up a second a frame.
+    fpsNextSecond += 1.0;
+    framesPerSecond = fpsFrameCount;
+    fpsFrameCount = 0;
+  }
+}
+
+void runExitFade() {
+  if (exitFadeStart == 0) return;
+  fadeLevel = static_cast<float>(1.0 - (now - exitFadeStart) / kExitFadeSeconds);
+  if (fadeLevel < kExitLevel) {
+    shutdownScene();
+    endProgram(0);
+  }
+}
+
+// The title slides from the top-left corner to the bottom-right one in 8 s.
+void drawIntroTitle() {
+  if (now >= kTitleSeconds) return;
+  const double travel = now / kTitleTravelSeconds;
+  textDisplay.recordText = 0;
+  textDisplay.drawText("Krateon", static_cast<short>(static_cast<int>(travel * windowWidth)),
+                       static_cast<short>(static_cast<int>(travel * windowHeight)), 40);
+  textDisplay.recordText = 1;
+}
+
+}  // namespace
+
+void advanceFrameClock(int toolkitMs) {
+  // The toolkit's count is a signed 32-bit value that wraps after 24.8 days; the difference
+  // taken modulo 2^32 stays right across that wrap. A count that runs backwards is a stall.
+  const std::int32_t stepMs =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(toolkitMs) -
+                                static_cast<std::uint32_t>(lastToolkitMs));
+  lastToolkitMs = toolkitMs;
+  const bool stalled = stepMs < 0 || stepMs > kMaxFrameStepMs;
+  uptimeMs += stepMs < 0 ? static_cast<long long>(kStallStep * 1000) : stepMs;
+  previousNow = now;
+  now = uptimeMs * 0.001;
+  frameDt = stalled ? kStallStep : static_cast<float>(stepMs * 0.001);
+}
+
+bool frameStep() {
+  if (randomUniform(1) < 0.01) seedRandom(static_cast<unsigned>(elapsedMs));
+  advanceFrameClock(elapsedMs);
+  driftPhaseBank(kPhasesUsed, frameDt, sceneSettings, paused);
+  countFrame();
+  if (now < kIntroFadeSeconds) fadeLevel = static_cast<float>(now / kIntroFadeSeconds);
+  setupView();
+  updateCamera();
+  if (sceneSettings.clearEachFrame || forceClear) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  forceClear = 0;
+  drawScene();
+  if (textDisplay.messageExpiry != 0.0) textDisplay.drawMessage();
+  if (sceneSettings.fpsClockOn) textDisplay.drawFrameRate(framesPerSecond);
+  if (helpShown) drawHelpScreen();
+  runExitFade();
+  drawIntroTitle();
+  textDisplay.showGlError();
+  return true;
+}
+
+void drawScene() {
+  if (sceneSettings.universeOn) {
+    glPushMatrix();
+    { starField.drawStarField(); }
+    glPopMatrix();
+  }
+  textureAnimTimer += frameDt;
+  if (textureAnimTimer > kTextureAnimInterval) {
+    textureAnimTimer = 0;
+    updateSunTexture();
+  }
+  drawImpactScene();
+  if (sceneSettings.cameraMode == 1) drawCameraAngleLines();
+  if (readoutMode == 1) drawMatrixReadout();
+  if (readoutMode == 2) drawDirectionReadout();
+  textDisplay.resetMessagePosition();
+}
+
+void setupView() {
+  const SceneSettings& s = sceneSettings;
+  if (s.polyMode == 0) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  if (s.polyMode == 1) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  if (s.polyMode == 2) glPolygonMode(GL_FRONT_AND_BACK, GL_POINT);
+
+  // Letterbox bars of letterbox * 5 % of the height at the top and the bottom.
+  const float bar = s.letterbox * 0.05f;
+  const int bottom = static_cast<int>(bar * windowHeight);
+  const int top = static_cast<int>((1.0f - bar) * windowHeight);
+  const int visibleHeight = top - bottom;
+  glViewport(0, bottom, windowWidth, visibleHeight > 0 ? visibleHeight : 0);
+
+  // With no visible row the aspect is undefined; the empty viewport shows nothing either way,
+  // so a neutral aspect keeps the projection finite.
+  const double aspect = visibleHeight > 0 ? static_cast<double>(windowWidth) / visibleHeight : 1.0;
+  const double fovy = s.fieldOfView - s.letterbox / 6.0 * 29.0;
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(fovy, aspect, 0.02, s.cameraZ + 14.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  gluLookAt(0, 0, s.cameraZ, 0, 0, s.cameraZ - 1.0, 0, 1, 0);
+}

@@ -1,0 +1,5 @@
+// Krateon's entry point: a full-screen planet, a meteor, and what follows.
+// Everything else lives in the scene library.
+#include "app/startup.h"
+
+int main(int argc, char** argv) { return runKrateon(argc, argv); }

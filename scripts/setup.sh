@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Krateon needs to build, run and test; silent when all are there.
+set -euo pipefail
+
+packages=(
+  cmake pkg-config g++                         # build
+  libgl-dev libglu1-mesa-dev freeglut3-dev      # OpenGL, GLU, the window toolkit
+  libgl1-mesa-dri                               # Mesa's software renderer
+  libsdl2-mixer-dev                             # sound playback
+  libfreetype-dev fonts-dejavu-core             # the asset generator renders the font
+  libgtest-dev                                  # unit tests
+  xvfb xauth openbox xdotool x11-utils          # a headless X desktop for the GL and end-to-end tests
+  imagemagick sox                               # screenshots and audio checks in the tests
+  clang libclang-rt-14-dev                      # fuzzing
+  valgrind                                      # leak checks
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,6 @@
+// Placeholder until the shattered planet lands.
+#include "sim/fragments.h"
+
+PlanetFragment fragments[kFragmentCount];
+
+void planetFragments(int) {}

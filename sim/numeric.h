@@ -1,0 +1,35 @@
+// Numeric helpers shared by the whole scene: the process-wide random generator,
+// uniform draws, cosine easing, phase waves and the three-axis vector rotation.
+#pragma once
+
+// The program's own constants; the rest of the scene uses these, not the full-precision pi.
+constexpr double kPi = 3.141592654;
+constexpr double kTwoPi = 6.283185307;
+constexpr double kDegreesPerRadian = 57.29578;
+
+struct Vec3f {
+  float x = 0, y = 0, z = 0;
+};
+struct Vec3d {
+  double x = 0, y = 0, z = 0;
+};
+
+// The process-wide generator: seed = seed * 214013 + 2531011 (mod 2^32), output bits 16..30.
+// Its seed is 1 at program start. Same recurrence on every platform, so runs reproduce.
+void seedRandom(unsigned seed);
+int nextRandom();  // 0..32767
+
+// One generator value scaled to [0, range) (or (range, 0] for a negative range);
+// 32768 distinct values, always consumes exactly one draw.
+double randomUniform(double range);
+
+// Cosine-eased blend from `from` (t = 0) to `to` (t = 1); t is not clamped: the weight
+// (1 - cos(pi t)) / 2 is even and periodic with period 2.
+float easeBlend(float from, float to, float t);
+
+// (sin(frequency * phases[slot]) * 0.5 + 0.5) * amplitude + offset: a value in
+// [offset, offset + amplitude] driven by one slot of the phase bank (radians, no conversion).
+double phaseWave(int slot, double frequency, double amplitude, double offset);
+
+// Replaces (x, y, z) by Rx(a) * Ry(b) * Rz(c) * (x, y, z); angles in radians, right-handed.
+void rotateVector(float a, float b, float c, float& x, float& y, float& z);

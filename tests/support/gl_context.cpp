@@ -1,0 +1,46 @@
+// Test support: one real freeglut window per test process, created on demand.
+// The window is double-buffered with depth, as the program's own.
+#include "support/gl_context.h"
+
+#include <GL/freeglut.h>
+
+#include "app/startup.h"
+
+namespace testsupport {
+
+namespace {
+int testWindow = 0;
+}
+
+void ensureGlContext(int width, int height) {
+  if (testWindow == 0) {
+    int argc = 1;
+    char name[] = "krateon-test";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(width, height);
+    testWindow = glutCreateWindow("Krateon test");
+    windowWidth = width;
+    windowHeight = height;
+  }
+  glutSetWindow(testWindow);
+}
+
+Rgb readPixel(int x, int y) {
+  unsigned char rgb[3] = {0, 0, 0};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  return {rgb[0], rgb[1], rgb[2]};
+}
+
+unsigned firstGlError() {
+  unsigned first = 0;
+  for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+    if (first == 0) first = error;
+  }
+  return first;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,12 @@
+// Test support: the common main of every test program.
+// Death tests re-run the program (threadsafe style) because the GL driver starts threads.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  ::testing::InitGoogleTest(&argc, argv);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  return RUN_ALL_TESTS();
+}
