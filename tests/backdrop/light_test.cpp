@@ -54,22 +54,6 @@ class LightTest : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(testsupport::firstGlError(), 0u); }
 };
 
-TEST_F(LightTest, SceneValuesGiveTheFourGreyLevels) {
-  setupLight(0, 1, 0, 0, 0.125f, 0.9f, 0.9f, 0.9f, 1.0f);
-  expectGrey(modelAmbient(), 0.125f, "light model ambient");
-  expectGrey(lightColour(GL_LIGHT0, GL_AMBIENT), 0.125f, "light ambient");
-  expectGrey(lightColour(GL_LIGHT0, GL_DIFFUSE), 0.9f, "light diffuse");
-  expectGrey(lightColour(GL_LIGHT0, GL_SPECULAR), 0.9f, "light specular");
-  expectGrey(materialSpecular(GL_FRONT), 0.9f, "front material specular");
-  expectGrey(materialSpecular(GL_BACK), 0.9f, "back material specular");
-  GLfloat cutoff = 0, exponent = 0;
-  glGetLightfv(GL_LIGHT0, GL_SPOT_CUTOFF, &cutoff);
-  glGetLightfv(GL_LIGHT0, GL_SPOT_EXPONENT, &exponent);
-  EXPECT_FLOAT_EQ(cutoff, 180.0f);
-  EXPECT_FLOAT_EQ(exponent, 1.0f);
-  EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-}
-
 TEST_F(LightTest, LevelScalesEveryColourAndZeroLeavesTheLightOnInBlack) {
   setupLight(0, 1, 0, 0, 0.125f, 0.9f, 0.8f, 0.7f, 0.5f);
   expectGrey(lightColour(GL_LIGHT0, GL_DIFFUSE), 0.45f, "half diffuse");

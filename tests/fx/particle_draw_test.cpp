@@ -82,23 +82,12 @@ TEST_F(ParticleDrawTest, FireFadesInOverOnePercentHoldsToTwentyAndFadesOutSmooth
   expectColour(colourAtAge(kFire, 0.1, 1), 1, 0.25f, 0.25f, 1, 0.1);
 }
 
-TEST_F(ParticleDrawTest, SmokeIsGreyAndGlowsFadeInOverTenPercent) {
-  ASSERT_EQ(pool->spawnParticle(kSmoke, 0, 0, 0, 5.0, 1.0f), 0);
-  expectColour(colourAtAge(kSmoke, 0.6, 1), 0.33f, 0.33f, 0.33f, 0.5f, 0.6);
-
-  pool->clearParticles();
+TEST_F(ParticleDrawTest, GlowsFadeInOverTenPercentOfTheirLife) {
   ASSERT_EQ(pool->spawnParticle(kVioletGlow, 0, 0, 0, 5.0, 1.0f), 0);
   const Particle& glow = pool->particles[0];
-  EXPECT_GT(glow.color[0], 0.89f);
-  EXPECT_LT(glow.color[1], 0.21f);
-  EXPECT_GT(glow.color[2], 0.89f) << "violet: red and blue";
   const Drawn half = colourAtAge(kVioletGlow, 0.05, 1);
   expectColour(half, glow.color[0] * 0.5f, glow.color[1] * 0.5f, glow.color[2] * 0.5f, 0.5f, 0.05);
   EXPECT_NEAR(colourAtAge(kVioletGlow, 0.1, 1).a, 1.0f, 2e-4f);
-
-  pool->clearParticles();
-  ASSERT_EQ(pool->spawnParticle(kRedGlow, 0, 0, 0, 9.0, 1.0f), 0);
-  EXPECT_LT(pool->particles[0].color[2], 0.21f) << "red glow has little blue";
 }
 
 TEST_F(ParticleDrawTest, SparksFadeOverTheirWholeLifeWithAlphaKeptAtFade) {
