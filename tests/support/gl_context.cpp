@@ -3,12 +3,6 @@
 #include "support/gl_context.h"
 
 #include <GL/freeglut.h>
-#include <dlfcn.h>
-#include <link.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "app/startup.h"
 
@@ -16,24 +10,7 @@ namespace testsupport {
 
 namespace {
 int testWindow = 0;
-
-int collectDriverModule(dl_phdr_info* info, size_t, void* names) {
-  if (std::strstr(info->dlpi_name, "_dri.so") != nullptr) {
-    static_cast<std::vector<std::string>*>(names)->push_back(info->dlpi_name);
-  }
-  return 0;
 }
-
-// The window system unloads the GL driver at exit, before the leak checker runs; the driver's
-// allocations (kept for the whole run on purpose) would then come from an unnamed module that
-// no suppression matches. Marking the loaded driver modules never-unload keeps them named.
-void pinDriverModules() {
-  std::vector<std::string> names;
-  dl_iterate_phdr(collectDriverModule, &names);
-  for (const std::string& name : names)
-    dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
-}  // namespace
 
 void ensureGlContext(int width, int height) {
   if (testWindow == 0) {
@@ -44,7 +21,6 @@ void ensureGlContext(int width, int height) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(width, height);
     testWindow = glutCreateWindow("Krateon test");
-    pinDriverModules();
     windowWidth = width;
     windowHeight = height;
   }
