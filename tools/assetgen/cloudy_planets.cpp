@@ -69,9 +69,9 @@ std::vector<Vortex> cloudVortices() {
     const double hemisphere = i % 2 == 0 ? 1.0 : -1.0;
     const double latitude = hemisphere * rng.uniform(28.0, 62.0);
     const double longitude = i * (360.0 / 11.0) + rng.uniform(-12.0, 12.0);
-    const double radius = rng.uniform(0.22, 0.38);
+    const double radius = rng.uniform(0.25, 0.42);
     vortices.push_back(
-        makeVortex(directionAt(latitude, longitude), radius, hemisphere * rng.uniform(0.5, 0.9)));
+        makeVortex(directionAt(latitude, longitude), radius, hemisphere * rng.uniform(0.3, 0.55)));
   }
   return vortices;
 }
@@ -98,10 +98,10 @@ Picture paintCloudMap() {
   const SphereField density = sampleSphereField(kPlanetMapSize, [&](const SpherePoint& s) {
     Vec3 q = s.p;
     for (const Vortex& v : vortices) q = swirl(q, v);
-    const Vec3 stretched = {q.x * 1.4, q.y * 2.6, q.z * 1.4};
+    const Vec3 stretched = {q.x * 1.3, q.y * 3.2, q.z * 1.3};
     const Vec3 warp = fbmVector(stretched * 1.2, 5010, 3);
-    const double body = fbm(stretched * 1.7 + warp * 0.5, 5020, 6, 0.55);
-    const double wisps = ridged(stretched * 5.0 + warp * 1.5, 5030, 3);
+    const double body = fbm(stretched * 1.6 + warp * 0.5, 5020, 5, 0.6);
+    const double wisps = ridged(stretched * 4.0 + warp * 1.5, 5030, 2);
     const double lat = std::fabs(s.latitude) / kDeg;
     // The equatorial convergence and the storm tracks are cloudy, subtropics and poles clearer.
     const double zones = 0.10 * std::exp(-std::pow(lat / 7.0, 2.0)) +
@@ -115,7 +115,7 @@ Picture paintCloudMap() {
   return paintSphereMap(kPlanetMapSize, [&](const SpherePoint& s) {
     // Opacity passes 0.5 exactly at the quantile, so the area at least half opaque is the
     // target coverage; thin veils fade out below it.
-    const double u = (density.at(s) - edge) / 0.22;
+    const double u = (density.at(s) - edge) / 0.40;
     return grey(smoothstep(-0.5, 0.5, u));
   });
 }

@@ -24,9 +24,9 @@ double profileSlope(double x) {
 
 // Albedo of the profile: dark floor, bright rim crest, a faint bright ejecta blanket.
 double profileAlbedo(double x) {
-  const double floor = -0.10 * (1.0 - smoothstep(0.55, 0.95, x));
-  const double rim = 0.22 * std::exp(-((x - 1.0) * (x - 1.0)) / 0.012);
-  const double ejecta = x > 1.0 ? 0.08 * (1.0 - smoothstep(1.0, kEjectaReach, x)) : 0.0;
+  const double floor = -0.06 * (1.0 - smoothstep(0.55, 0.95, x));
+  const double rim = 0.10 * std::exp(-((x - 1.0) * (x - 1.0)) / 0.012);
+  const double ejecta = x > 1.0 ? 0.06 * (1.0 - smoothstep(1.0, kEjectaReach, x)) : 0.0;
   return floor + rim + ejecta;
 }
 
@@ -60,7 +60,8 @@ CraterField scatterCraters(std::uint64_t seed, int count, double minRadius, doub
     Crater crater;
     crater.centre = rng.onSphere();
     crater.radius = 1.0 / std::sqrt(a + (b - a) * rng.uniform());
-    crater.freshness = 0.25 + 0.75 * rng.uniform();
+    const double age = rng.uniform();
+    crater.freshness = 0.15 + 0.85 * age * age;  // most craters are old and worn
     crater.seed = static_cast<std::uint32_t>(rng.next() & 0xFFFFFFFFu);
     const Vec3 tangent = kSunDirection - crater.centre * dot(kSunDirection, crater.centre);
     crater.sunTangent = length(tangent) > 1e-6 ? normalize(tangent) : frameAt(crater.centre).east;
@@ -76,7 +77,7 @@ CraterField scatterCraters(std::uint64_t seed, int count, double minRadius, doub
       }
     }
     if (best == nullptr) break;
-    best->rays = 0.35;
+    best->rays = 0.22;
     best->freshness = 1.0;
   }
   field.bands.resize(kCraterBands);

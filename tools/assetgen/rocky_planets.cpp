@@ -1,5 +1,6 @@
 // Painters of the rocky bodies: the grey crater map, Earth, Mars and Pluto. Land and sea
 // levels come from area quantiles of their height fields, so proportions are exact.
+#include <algorithm>
 #include <cmath>
 
 #include "craters.h"
@@ -21,7 +22,7 @@ double raggedLatitude(const SpherePoint& s, std::uint32_t seed, double amplitude
 }  // namespace
 
 Picture paintCraterMap() {
-  const CraterField craters = scatterCraters(1001, 900, 0.018, 0.26, 2);
+  const CraterField craters = scatterCraters(1001, 1100, 0.018, 0.26, 2);
   const SphereField maria = sampleSphereField(kPlanetMapSize, [](const SpherePoint& s) {
     const Vec3 warp = fbmVector(s.p * 1.2, 1010, 3);
     return fbm(s.p * 1.3 + warp * 0.7, 1020, 6, 0.55);
@@ -37,7 +38,7 @@ Picture paintCraterMap() {
     const CraterSample crater = sampleCraters(craters, s.p);
     const double craterWeight = 1.0 - 0.5 * mare;
     const double grain = 0.03 * gradientNoise(s.p * 70.0, 1050);
-    return grey(ground + craterWeight * (0.9 * crater.albedo + 0.3 * crater.relief) + grain);
+    return grey(ground + craterWeight * (0.9 * crater.albedo + 0.32 * crater.relief) + grain);
   });
 }
 
@@ -49,7 +50,7 @@ Picture paintEarth() {
     const double continents = fbm(q, 2020, 3);
     const double coasts = fbm(q * 3.0 + warp, 2025, 6, 0.62);
     const double ranges = ridged(q * 2.5, 2030, 4) - 0.55;
-    return continents + 0.30 * coasts + 0.08 * ranges;
+    return continents + 0.24 * coasts + 0.08 * ranges;
   });
   const double seaLevel = areaQuantile(height, 0.70);  // 70 % ocean, as on Earth
   const double peakLevel = areaQuantile(height, 0.985);
@@ -97,13 +98,18 @@ Picture paintEarth() {
 }
 
 Picture paintMars() {
-  const CraterField craters = scatterCraters(3001, 420, 0.016, 0.14, 0);
+  const CraterField craters = scatterCraters(3001, 520, 0.016, 0.14, 0);
   const SphereField albedo = sampleSphereField(kPlanetMapSize, [](const SpherePoint& s) {
     const Vec3 warp = fbmVector(s.p * 1.3, 3010, 3);
     return fbm(s.p * 1.6 + warp * 0.8, 3020, 6, 0.55);
   });
   const double darkLevel = areaQuantile(albedo, 0.78);
   const double dustLevel = areaQuantile(albedo, 0.30);
+  // A great rift valley along the equator: an arc of the great circle through two points.
+  const Vec3 riftStart = directionAt(-4.0, 250.0);
+  const Vec3 riftEnd = directionAt(-12.0, 310.0);
+  const Vec3 riftAxis = normalize(cross(riftStart, riftEnd));
+  const double riftLength = angularDistance(riftStart, riftEnd);
 
   const Color dust = rgb255(222, 150, 96);
   const Color rust = rgb255(186, 96, 52);
@@ -114,13 +120,24 @@ Picture paintMars() {
     const double a = albedo.at(s);
     Color color = mix(dust, rust, smoothstep(dustLevel - 0.12, dustLevel + 0.10, a));
     color = mix(color, dark, 0.85 * smoothstep(darkLevel - 0.06, darkLevel + 0.14, a));
+    // The old southern highlands are far more cratered than the northern plains.
+    const double highlands = 0.35 + 0.65 * smoothstep(15.0, -15.0, s.latitude / kDeg);
     const CraterSample crater = sampleCraters(craters, s.p);
-    const double shade =
-        1.0 + 0.45 * crater.relief + 0.35 * crater.albedo + 0.06 * fbm(s.p * 24.0, 3030, 3);
+    const double shade = 1.0 + highlands * (0.45 * crater.relief + 0.35 * crater.albedo) +
+                         0.06 * fbm(s.p * 24.0, 3030, 3);
     color = color * shade;
+
+    const double offAxis = std::asin(std::clamp(dot(s.p, riftAxis), -1.0, 1.0));
+    const double along = std::atan2(dot(s.p, cross(riftAxis, riftStart)), dot(s.p, riftStart));
+    const double inSpan =
+        smoothstep(-0.04, 0.04, along) * smoothstep(riftLength + 0.04, riftLength - 0.04, along);
+    const double width = (0.030 + 0.016 * fbm(s.p * 9.0, 3035, 3)) * (0.5 + 0.5 * inSpan);
+    const double rift = inSpan * (1.0 - smoothstep(width * 0.4, width, std::fabs(offAxis)));
+    color = mix(color, dark, 0.65 * rift);
+
     // A northern cap and a smaller southern one, with ragged edges.
     const double latDeg = s.latitude / kDeg + 3.0 * fbm(s.p * 5.0, 3040, 5);
-    const double ice = std::max(smoothstep(77.0, 80.0, latDeg), smoothstep(-82.0, -85.0, latDeg));
+    const double ice = std::max(smoothstep(77.0, 80.0, latDeg), smoothstep(-83.5, -86.0, latDeg));
     return mix(color, cap, ice);
   });
 }
@@ -134,21 +151,25 @@ Picture paintPluto() {
   const Color tan = rgb255(200, 170, 132);
   const Color greyish = rgb255(150, 144, 136);
   const Color pale = rgb255(222, 210, 190);
-  const Color reddish = rgb255(88, 50, 34);
+  const Color reddish = rgb255(96, 54, 36);
+  const Color darkGrey = rgb255(84, 70, 62);
   const Color ice = rgb255(248, 244, 234);
 
   return paintSphereMap(kPlanetMapSize, [&](const SpherePoint& s) {
     const Vec3 warp = fbmVector(s.p * 1.5, 4005, 3);
     const double ground = fbm(s.p * 2.2 + warp * 0.6, 4010, 6, 0.55);
     Color color = mix(tan, greyish, smoothstep(-0.2, 0.25, ground));
-    color = mix(color, pale, 0.7 * smoothstep(0.12, 0.35, fbm(s.p * 3.0 + warp, 4015, 5)));
+    color = mix(color, pale, 0.5 * smoothstep(0.15, 0.4, fbm(s.p * 3.0 + warp, 4015, 5)));
 
     // The dark reddish belt west of the heart, long along the equator with ragged edges.
     const Local2 belt = localCoordinates(darkBelt, s.p);
-    const double beltShape = std::pow(belt.east / 1.25, 2.0) + std::pow(belt.north / 0.32, 2.0) +
-                             0.9 * fbm(s.p * 2.5 + warp * 0.5, 4020, 6, 0.6);
-    const double inBelt = 1.0 - smoothstep(0.75, 1.0, beltShape);
-    color = mix(color, reddish * (1.0 + 0.3 * fbm(s.p * 8.0, 4025, 3)), inBelt);
+    const double beltShape = std::pow(belt.east / 1.35, 2.0) + std::pow(belt.north / 0.3, 2.0) +
+                             0.9 * fbm(s.p * 4.0 + warp * 0.4, 4020, 6, 0.62);
+    const double inBelt = 1.0 - smoothstep(0.7, 1.05, beltShape);
+    const double mottle = fbm(s.p * 7.0, 4025, 4, 0.6);
+    const Color beltColor =
+        mix(reddish, darkGrey, smoothstep(-0.1, 0.3, mottle)) * (1.0 + 0.3 * mottle);
+    color = mix(color, beltColor, inBelt);
     const CraterSample crater = sampleCraters(craters, s.p);
     color = color * (1.0 + 0.30 * crater.relief + 0.25 * crater.albedo);
 

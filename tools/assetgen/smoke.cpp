@@ -10,7 +10,7 @@ namespace assetgen {
 
 namespace {
 
-constexpr double kMaskEnd = 0.9;  // radius (fraction of the half size) beyond which all is black
+constexpr double kMaskEnd = 0.94;  // radius (fraction of the half size) beyond which all is black
 constexpr double kPeakGrey = 0.88;
 
 }  // namespace
@@ -26,13 +26,13 @@ Picture paintSmoke() {
       const double angle = std::atan2(v, u);
       // The edge radius follows noise sampled around a circle, so it joins up smoothly.
       const Vec3 around = {std::cos(angle) * 1.3, std::sin(angle) * 1.3, 4.2};
-      const double edge = 0.58 + 0.16 * fbm(around, 11010, 3);
+      const double edge = 0.70 + 0.22 * fbm(around, 11010, 3);
       const Vec3 p = {u * 2.2, v * 2.2, 0.37};
       const Vec3 warp = fbmVector(p, 11020, 3);
       const double billows = 0.5 + 0.9 * fbm(p * 1.6 + warp * 0.8, 11030, 5);
-      const double body = 1.0 - smoothstep(0.05, edge, r);
-      const double mask = 1.0 - smoothstep(0.75, kMaskEnd, r);
-      const double density = body * body * (0.35 + 0.65 * clamp01(billows)) * mask;
+      const double body = 1.0 - smoothstep(0.0, edge, r);
+      const double mask = 1.0 - smoothstep(0.8, kMaskEnd, r);
+      const double density = std::sqrt(body) * (0.3 + 0.7 * clamp01(billows)) * mask;
       puff.at(x, y) = grey(kPeakGrey * density);
     }
   }

@@ -130,7 +130,7 @@ Sound synthesiseBoom() {
     const double rumble = rumbleLow2(rumbleLow(noiseSample(rng))) * swell(t, 0.02, 0.08, 0.5) * 9.0;
     const double dry = 0.9 * thud + 0.8 * blast + 0.35 * crack + 0.6 * rumble;
     // Gentle saturation makes the thud punchy, as a blast overdrives the air and the speaker.
-    sound.samples[i] = dc(std::tanh(1.6 * dry));
+    sound.samples[i] = dc(std::tanh(1.3 * dry));
   }
   finish(sound);
   return sound;
@@ -180,21 +180,25 @@ Sound synthesiseThunder() {
     const double shared = noiseSample(rng);
     const double nl = 0.8 * shared + 0.6 * noiseSample(rng);
     const double nr = 0.8 * shared + 0.6 * noiseSample(rng);
-    const double lowLeft = rumbleLeft2(rumbleLeft(nl)) * 14.0;
-    const double lowRight = rumbleRight2(rumbleRight(nr)) * 14.0;
+    const double lowLeft = rumbleLeft2(rumbleLeft(nl)) * 7.0;
+    const double lowRight = rumbleRight2(rumbleRight(nr)) * 7.0;
     left *= lowLeft + bodyLeft(nl) * 1.2;
     right *= lowRight + bodyRight(nr) * 1.2;
 
     // The first crack of the stroke and the crackle of the nearby channel that follows it.
     const double crack = crackHigh(shared) * swell(t, 0.0, 0.002, 0.05) * 0.9;
-    const double crackleRate = 0.012 * std::exp(-t / 0.5);
-    const double impulseLeft = rng.uniform() < crackleRate ? rng.uniform(-1.0, 1.0) * 6.0 : 0.0;
-    const double impulseRight = rng.uniform() < crackleRate ? rng.uniform(-1.0, 1.0) * 6.0 : 0.0;
+    const double crackleRate = 0.012 * std::exp(-t / 0.4);
+    const double crackleLevel = 5.0 * std::exp(-t / 0.6);
+    const double impulseLeft =
+        rng.uniform() < crackleRate ? rng.uniform(-1.0, 1.0) * crackleLevel : 0.0;
+    const double impulseRight =
+        rng.uniform() < crackleRate ? rng.uniform(-1.0, 1.0) * crackleLevel : 0.0;
     left += crack + crackleLeft(impulseLeft);
     right += crack + crackleRight(impulseRight);
 
-    sound.samples[2 * i] = dcLeft(std::tanh(left));
-    sound.samples[2 * i + 1] = dcRight(std::tanh(right));
+    // Gentle saturation rounds off the loudest rolls, as a distant roar does.
+    sound.samples[2 * i] = dcLeft(std::tanh(0.8 * left));
+    sound.samples[2 * i + 1] = dcRight(std::tanh(0.8 * right));
   }
   finish(sound);
   return sound;
