@@ -38,6 +38,12 @@ double corner(std::int32_t x, std::int32_t y, std::int32_t z, std::uint32_t seed
   return g[0] * dx + g[1] * dy + g[2] * dz;
 }
 
+// Floor without a library call; noise coordinates stay far inside the int range.
+std::int32_t floorToInt(double v) {
+  const auto truncated = static_cast<std::int32_t>(v);
+  return v < truncated ? truncated - 1 : truncated;
+}
+
 double fade(double t) {
   return t * t * t * (t * (t * 6.0 - 15.0) + 10.0);
 }
@@ -92,15 +98,12 @@ double Rng::gaussian() {
 }
 
 double gradientNoise(Vec3 p, std::uint32_t seed) {
-  const double fx = std::floor(p.x);
-  const double fy = std::floor(p.y);
-  const double fz = std::floor(p.z);
-  const auto x = static_cast<std::int32_t>(fx);
-  const auto y = static_cast<std::int32_t>(fy);
-  const auto z = static_cast<std::int32_t>(fz);
-  const double dx = p.x - fx;
-  const double dy = p.y - fy;
-  const double dz = p.z - fz;
+  const std::int32_t x = floorToInt(p.x);
+  const std::int32_t y = floorToInt(p.y);
+  const std::int32_t z = floorToInt(p.z);
+  const double dx = p.x - x;
+  const double dy = p.y - y;
+  const double dz = p.z - z;
   const double u = fade(dx);
   const double v = fade(dy);
   const double w = fade(dz);

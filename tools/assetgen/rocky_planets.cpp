@@ -105,11 +105,6 @@ Picture paintMars() {
   });
   const double darkLevel = areaQuantile(albedo, 0.78);
   const double dustLevel = areaQuantile(albedo, 0.30);
-  // A great rift valley along the equator: an arc of the great circle through two points.
-  const Vec3 riftStart = directionAt(-4.0, 250.0);
-  const Vec3 riftEnd = directionAt(-12.0, 310.0);
-  const Vec3 riftAxis = normalize(cross(riftStart, riftEnd));
-  const double riftLength = angularDistance(riftStart, riftEnd);
 
   const Color dust = rgb255(222, 150, 96);
   const Color rust = rgb255(186, 96, 52);
@@ -127,14 +122,6 @@ Picture paintMars() {
                          0.06 * fbm(s.p * 24.0, 3030, 3);
     color = color * shade;
 
-    const double offAxis = std::asin(std::clamp(dot(s.p, riftAxis), -1.0, 1.0));
-    const double along = std::atan2(dot(s.p, cross(riftAxis, riftStart)), dot(s.p, riftStart));
-    const double inSpan =
-        smoothstep(-0.04, 0.04, along) * smoothstep(riftLength + 0.04, riftLength - 0.04, along);
-    const double width = (0.030 + 0.016 * fbm(s.p * 9.0, 3035, 3)) * (0.5 + 0.5 * inSpan);
-    const double rift = inSpan * (1.0 - smoothstep(width * 0.4, width, std::fabs(offAxis)));
-    color = mix(color, dark, 0.65 * rift);
-
     // A northern cap and a smaller southern one, with ragged edges.
     const double latDeg = s.latitude / kDeg + 3.0 * fbm(s.p * 5.0, 3040, 5);
     const double ice = std::max(smoothstep(77.0, 80.0, latDeg), smoothstep(-83.5, -86.0, latDeg));
@@ -142,11 +129,37 @@ Picture paintMars() {
   });
 }
 
+namespace {
+
+constexpr double kHeartScale = 0.40;  // radians per unit of the heart curve
+constexpr double kHeartReach = 0.75;  // radians: nothing of the heart lies farther out
+
+// How much of the heart covers p (0..1), and how much of that is its smooth western plain.
+struct HeartCover {
+  double inside = 0.0;
+  double plain = 0.0;
+};
+
+HeartCover heartCover(const LocalFrame& heart, const SpherePoint& s) {
+  HeartCover cover;
+  if (dot(s.p, heart.centre) < std::cos(kHeartReach)) return cover;
+  // (x^2 + y^2 - 1)^3 - x^2 y^3 <= 0 in the frame about its centre, lobes to the north.
+  const Local2 h = localCoordinates(heart, s.p);
+  const double x = h.east / kHeartScale + 0.10 * fbm(s.p * 5.0, 4030, 5);
+  const double y = h.north / kHeartScale + 0.10 + 0.10 * fbm(s.p * 5.0, 4040, 5);
+  const double r = x * x + y * y - 1.0;
+  const double curve = r * r * r - x * x * y * y * y;
+  cover.inside = 1.0 - smoothstep(-0.05, 0.04, curve);
+  cover.plain = smoothstep(0.15, -0.25, x);
+  return cover;
+}
+
+}  // namespace
+
 Picture paintPluto() {
   const CraterField craters = scatterCraters(4001, 220, 0.016, 0.10, 0);
   const LocalFrame heart = frameAt(directionAt(20.0, 180.0));
   const LocalFrame darkBelt = frameAt(directionAt(-8.0, 95.0));
-  constexpr double kHeartScale = 0.40;  // radians per unit of the heart curve
 
   const Color tan = rgb255(200, 170, 132);
   const Color greyish = rgb255(150, 144, 136);
@@ -166,25 +179,21 @@ Picture paintPluto() {
     const double beltShape = std::pow(belt.east / 1.35, 2.0) + std::pow(belt.north / 0.3, 2.0) +
                              0.9 * fbm(s.p * 4.0 + warp * 0.4, 4020, 6, 0.62);
     const double inBelt = 1.0 - smoothstep(0.7, 1.05, beltShape);
-    const double mottle = fbm(s.p * 7.0, 4025, 4, 0.6);
-    const Color beltColor =
-        mix(reddish, darkGrey, smoothstep(-0.1, 0.3, mottle)) * (1.0 + 0.3 * mottle);
-    color = mix(color, beltColor, inBelt);
+    if (inBelt > 0.0) {
+      const double mottle = fbm(s.p * 7.0, 4025, 4, 0.6);
+      const Color beltColor =
+          mix(reddish, darkGrey, smoothstep(-0.1, 0.3, mottle)) * (1.0 + 0.3 * mottle);
+      color = mix(color, beltColor, inBelt);
+    }
     const CraterSample crater = sampleCraters(craters, s.p);
     color = color * (1.0 + 0.30 * crater.relief + 0.25 * crater.albedo);
 
-    // The heart: (x^2 + y^2 - 1)^3 - x^2 y^3 <= 0 in the frame about its centre, lobes north.
-    const Local2 h = localCoordinates(heart, s.p);
-    const double x = h.east / kHeartScale + 0.10 * fbm(s.p * 5.0, 4030, 5);
-    const double y = h.north / kHeartScale + 0.10 + 0.10 * fbm(s.p * 5.0, 4040, 5);
-    const double r = x * x + y * y - 1.0;
-    const double curve = r * r * r - x * x * y * y * y;
-    const double inside = 1.0 - smoothstep(-0.05, 0.04, curve);
-    // Its western lobe is a smooth, bright ice plain; the eastern one is mottled upland frost.
-    const double plain = smoothstep(0.15, -0.25, x);
+    // The bright heart: its western lobe a smooth ice plain, the eastern one mottled frost.
+    const HeartCover cover = heartCover(heart, s);
+    if (cover.inside <= 0.0) return color;
     const Color upland = mix(ice, pale, 0.6 * smoothstep(-0.1, 0.3, fbm(s.p * 9.0, 4050, 4)));
-    const Color heartColor = mix(upland, ice * (0.98 + 0.02 * fbm(s.p * 20.0, 4060, 2)), plain);
-    return mix(color, heartColor, inside);
+    const Color plain = ice * (0.98 + 0.02 * fbm(s.p * 20.0, 4060, 2));
+    return mix(color, mix(upland, plain, cover.plain), cover.inside);
   });
 }
 
