@@ -1,6 +1,5 @@
-// Painters of the cloud map, Venus and the giant planets. Bands are colour tables by latitude,
-// sheared by zonal jets and disturbed by warped noise and eddies; storms are shapes in local
-// frames on the sphere, so they stay round wherever they sit.
+// Painters of the cloud map, Venus and the giant planets: latitude colour tables sheared by jets
+// and stirred by noise and eddies; storms are shapes in local frames, so they stay round.
 #include <cmath>
 #include <vector>
 
@@ -19,6 +18,20 @@ const Vec3 kPoleAxis = {0.0, 1.0, 0.0};
 struct BandStop {
   double latitudeDeg;
   Color color;
+};
+
+// Ice giants: soft bands of a base blue, bright high streaks, a dark oval with a bright
+// companion cloud beside it, and a small second dark spot.
+struct IceGiantLook {
+  std::uint32_t seed;
+  Color dark;
+  Color mid;
+  Color light;
+  Color streak;
+  Color spot;
+  double streakAmount;  // 0..1
+  double spotLatitude;  // degrees
+  double spotSize;      // east half-axis, radians
 };
 
 // Colour at a latitude: the stops are sorted south to north and blended over `blendDeg`.
@@ -89,6 +102,36 @@ std::vector<Vortex> bandEddies(std::uint64_t seed, const std::vector<double>& ed
                                 rng.uniform(maxRadius * 0.4, maxRadius), turns));
   }
   return eddies;
+}
+
+Picture paintIceGiant(const IceGiantLook& look) {
+  const LocalFrame spot = frameAt(directionAt(look.spotLatitude, 120.0));
+  const LocalFrame smallSpot = frameAt(directionAt(-55.0, 290.0));
+  const LocalFrame companion =
+      frameAt(directionAt(look.spotLatitude - look.spotSize * 0.9 / kDeg, 124.0));
+  const std::vector<BandStop> bands = {{-90, look.mid},  {-65, look.light}, {-50, look.mid},
+                                       {-25, look.dark}, {-8, look.mid},    {8, look.dark},
+                                       {30, look.mid},   {55, look.light},  {70, look.mid}};
+  return paintSphereMap(kPlanetMapSize, [&](const SpherePoint& s) {
+    const double lat = turbulentLatitude(s.p, look.seed, 0.3, 4.0);
+    Color color = bandColor(bands, lat, 12.0);
+    color = color * (1.0 + 0.05 * fbm(s.p * 4.0, look.seed + 20u, 4));
+
+    // Long thin bright streaks, mostly in two belts at mid latitudes.
+    const Vec3 q = zonalShear(s.p, 11.0, 0.8);
+    const double thin = fbm({q.x * 2.5, q.y * 26.0, q.z * 2.5}, look.seed + 30u, 3);
+    const double where = std::exp(-std::pow((std::fabs(lat) - 27.0) / 9.0, 2.0)) +
+                         0.6 * std::exp(-std::pow((lat + 45.0) / 5.0, 2.0));
+    const double streaks = smoothstep(0.12, 0.35, thin) * where;
+    color = mix(color, look.streak, look.streakAmount * std::min(1.0, streaks));
+
+    const double halo = ovalMask(spot, s.p, look.spotSize * 1.3, look.spotSize * 0.75, 0.5);
+    color = mix(color, look.light, 0.35 * halo);
+    color = mix(color, look.spot, ovalMask(spot, s.p, look.spotSize, look.spotSize * 0.55, 0.45));
+    color = mix(color, look.spot, 0.75 * ovalMask(smallSpot, s.p, 0.06, 0.04, 0.6));
+    const double cloud = ovalMask(companion, s.p, look.spotSize * 0.8, 0.035, 0.7);
+    return mix(color, look.streak, 0.85 * cloud);
+  });
 }
 
 }  // namespace
@@ -213,54 +256,6 @@ Picture paintSaturn() {
     return mix(color, hexagon, 0.6 * inHex);
   });
 }
-
-namespace {
-
-// Ice giants: soft bands of a base blue, bright high streaks, a dark oval with a bright
-// companion cloud beside it, and a small second dark spot.
-struct IceGiantLook {
-  std::uint32_t seed;
-  Color dark;
-  Color mid;
-  Color light;
-  Color streak;
-  Color spot;
-  double streakAmount;  // 0..1
-  double spotLatitude;  // degrees
-  double spotSize;      // east half-axis, radians
-};
-
-Picture paintIceGiant(const IceGiantLook& look) {
-  const LocalFrame spot = frameAt(directionAt(look.spotLatitude, 120.0));
-  const LocalFrame smallSpot = frameAt(directionAt(-55.0, 290.0));
-  const LocalFrame companion =
-      frameAt(directionAt(look.spotLatitude - look.spotSize * 0.9 / kDeg, 124.0));
-  const std::vector<BandStop> bands = {{-90, look.mid},  {-65, look.light}, {-50, look.mid},
-                                       {-25, look.dark}, {-8, look.mid},    {8, look.dark},
-                                       {30, look.mid},   {55, look.light},  {70, look.mid}};
-  return paintSphereMap(kPlanetMapSize, [&](const SpherePoint& s) {
-    const double lat = turbulentLatitude(s.p, look.seed, 0.3, 4.0);
-    Color color = bandColor(bands, lat, 12.0);
-    color = color * (1.0 + 0.05 * fbm(s.p * 4.0, look.seed + 20u, 4));
-
-    // Long thin bright streaks, mostly in two belts at mid latitudes.
-    const Vec3 q = zonalShear(s.p, 11.0, 0.8);
-    const double thin = fbm({q.x * 2.5, q.y * 26.0, q.z * 2.5}, look.seed + 30u, 3);
-    const double where = std::exp(-std::pow((std::fabs(lat) - 27.0) / 9.0, 2.0)) +
-                         0.6 * std::exp(-std::pow((lat + 45.0) / 5.0, 2.0));
-    const double streaks = smoothstep(0.12, 0.35, thin) * where;
-    color = mix(color, look.streak, look.streakAmount * std::min(1.0, streaks));
-
-    const double halo = ovalMask(spot, s.p, look.spotSize * 1.3, look.spotSize * 0.75, 0.5);
-    color = mix(color, look.light, 0.35 * halo);
-    color = mix(color, look.spot, ovalMask(spot, s.p, look.spotSize, look.spotSize * 0.55, 0.45));
-    color = mix(color, look.spot, 0.75 * ovalMask(smallSpot, s.p, 0.06, 0.04, 0.6));
-    const double cloud = ovalMask(companion, s.p, look.spotSize * 0.8, 0.035, 0.7);
-    return mix(color, look.streak, 0.85 * cloud);
-  });
-}
-
-}  // namespace
 
 Picture paintNeptune() {
   return paintIceGiant({9010, rgb255(24, 52, 156), rgb255(38, 78, 190), rgb255(66, 112, 214),

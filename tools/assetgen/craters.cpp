@@ -1,6 +1,5 @@
-// Crater profiles as functions of x = distance / rim radius: a parabolic bowl inside, a rim
-// crest at x = 1 and an exponential outer flank. Slopes are shaded against a sun direction
-// taken per crater in its own tangent plane, so every crater is lit consistently and round.
+// Crater profiles by x = distance / rim radius (bowl, rim crest at x = 1, outer flank), shaded
+// against a sun direction taken in each crater's own tangent plane, so every crater stays round.
 #include "craters.h"
 
 #include <algorithm>

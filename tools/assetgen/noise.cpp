@@ -91,12 +91,6 @@ Vec3 Rng::onSphere() {
   return {ring * std::sin(angle), y, ring * std::cos(angle)};
 }
 
-double Rng::gaussian() {
-  const double u1 = 1.0 - uniform();  // in (0, 1], so the logarithm is finite
-  const double u2 = uniform();
-  return std::sqrt(-2.0 * std::log(u1)) * std::cos(kTwoPi * u2);
-}
-
 double gradientNoise(Vec3 p, std::uint32_t seed) {
   const std::int32_t x = floorToInt(p.x);
   const std::int32_t y = floorToInt(p.y);

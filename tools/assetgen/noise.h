@@ -38,7 +38,6 @@ class Rng {
   double uniform();                      // in [0, 1)
   double uniform(double lo, double hi);  // in [lo, hi)
   Vec3 onSphere();                       // uniform on the unit sphere
-  double gaussian();                     // mean 0, deviation 1 (Box-Muller)
 
  private:
   std::uint64_t state_;

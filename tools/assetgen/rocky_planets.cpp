@@ -13,10 +13,32 @@ namespace assetgen {
 namespace {
 
 constexpr double kDeg = kPi / 180.0;
+constexpr double kHeartScale = 0.40;  // radians per unit of Pluto's heart curve
+constexpr double kHeartReach = 0.75;  // radians: nothing of the heart lies farther out
+
+// How much of the heart covers a point (0..1), and how much of that is its smooth western plain.
+struct HeartCover {
+  double inside = 0.0;
+  double plain = 0.0;
+};
 
 // Latitude with a noisy offset (radians) so ice caps and climate zones get ragged edges.
 double raggedLatitude(const SpherePoint& s, std::uint32_t seed, double amplitudeDeg) {
   return std::fabs(s.latitude) + amplitudeDeg * kDeg * fbm(s.p * 3.0, seed, 5);
+}
+
+HeartCover heartCover(const LocalFrame& heart, const SpherePoint& s) {
+  HeartCover cover;
+  if (dot(s.p, heart.centre) < std::cos(kHeartReach)) return cover;
+  // (x^2 + y^2 - 1)^3 - x^2 y^3 <= 0 in the frame about its centre, lobes to the north.
+  const Local2 h = localCoordinates(heart, s.p);
+  const double x = h.east / kHeartScale + 0.10 * fbm(s.p * 5.0, 4030, 5);
+  const double y = h.north / kHeartScale + 0.10 + 0.10 * fbm(s.p * 5.0, 4040, 5);
+  const double r = x * x + y * y - 1.0;
+  const double curve = r * r * r - x * x * y * y * y;
+  cover.inside = 1.0 - smoothstep(-0.05, 0.04, curve);
+  cover.plain = smoothstep(0.15, -0.25, x);
+  return cover;
 }
 
 }  // namespace
@@ -128,33 +150,6 @@ Picture paintMars() {
     return mix(color, cap, ice);
   });
 }
-
-namespace {
-
-constexpr double kHeartScale = 0.40;  // radians per unit of the heart curve
-constexpr double kHeartReach = 0.75;  // radians: nothing of the heart lies farther out
-
-// How much of the heart covers p (0..1), and how much of that is its smooth western plain.
-struct HeartCover {
-  double inside = 0.0;
-  double plain = 0.0;
-};
-
-HeartCover heartCover(const LocalFrame& heart, const SpherePoint& s) {
-  HeartCover cover;
-  if (dot(s.p, heart.centre) < std::cos(kHeartReach)) return cover;
-  // (x^2 + y^2 - 1)^3 - x^2 y^3 <= 0 in the frame about its centre, lobes to the north.
-  const Local2 h = localCoordinates(heart, s.p);
-  const double x = h.east / kHeartScale + 0.10 * fbm(s.p * 5.0, 4030, 5);
-  const double y = h.north / kHeartScale + 0.10 + 0.10 * fbm(s.p * 5.0, 4040, 5);
-  const double r = x * x + y * y - 1.0;
-  const double curve = r * r * r - x * x * y * y * y;
-  cover.inside = 1.0 - smoothstep(-0.05, 0.04, curve);
-  cover.plain = smoothstep(0.15, -0.25, x);
-  return cover;
-}
-
-}  // namespace
 
 Picture paintPluto() {
   const CraterField craters = scatterCraters(4001, 220, 0.016, 0.10, 0);

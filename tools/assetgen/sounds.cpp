@@ -1,6 +1,5 @@
-// Sound synthesis: RBJ biquad filters over white noise, a falling sine for the thud, decaying
-// envelopes, a DC blocker, then normalisation to the peak level and short fades at both ends
-// so playback starts and stops without clicks.
+// Sound synthesis: biquad-filtered noise, a falling sine, decaying envelopes and a DC blocker,
+// then normalisation to the peak level and short fades so playback starts and stops cleanly.
 #include "sounds.h"
 
 #include <algorithm>

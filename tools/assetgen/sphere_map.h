@@ -25,10 +25,6 @@ struct SpherePoint {
 
 using SphereShader = std::function<Color(const SpherePoint&)>;
 
-// Latitude (radians) shown by picture row `y` of a map `size` rows high; row 0 is the north
-// pole edge, and the last rows all show the south pole (see sphere_map.cpp for why).
-double rowLatitude(int y, int size);
-
 // Paints a size x size map, picture row 0 at the north pole, columns along the longitude.
 Picture paintSphereMap(int size, const SphereShader& shade);
 

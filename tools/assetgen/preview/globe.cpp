@@ -1,6 +1,5 @@
-// A preview tool for the documentation: shows a generated planet map on a lit sphere, reading
-// the BMP file with the program's row order and texture layout. Usage:
-//   krateon-globe MAP.bmp OUT.bmp [SIZE] [CENTRE_LONGITUDE_DEG] [TILT_DEG]
+// Preview for the documentation: a generated planet map on a lit sphere, read with the program's
+// row order and texture layout. krateon-globe MAP.bmp OUT.bmp [SIZE] [LONGITUDE_DEG] [TILT_DEG]
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
