@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "image/bmp.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,7 +33,6 @@ const char* const kAllFiles[] = {
     "saturn_256.bmp", "neptune_256.bmp", "neptune3_256.bmp",      "pluto_256.bmp",
     "boom.wav",       "thunder.wav"};
 
-constexpr int kBmpDataOffset = 54;
 constexpr double kMaxPeakDbfs = -1.0;
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -47,11 +48,12 @@ std::uint16_t le16(const std::vector<unsigned char>& b, std::size_t at) {
 }
 
 struct Rgb {
-  int r, g, b;
+  int r, g, b, a;
 };
 
-// An N x N image as the program's loader holds it: row 0 at texture t = 0 is the LAST row
-// stored in the file; on the sphere t = 0 is the north pole.
+// An N x N image decoded by the program's own loader, with the arguments it uses for the file:
+// row 0 lies at texture t = 0 (the LAST row stored in the file), and on the sphere t = 0 is
+// the north pole.
 struct Texture {
   int n = 0;
   std::vector<Rgb> texels;
@@ -61,15 +63,14 @@ struct Texture {
 Texture loadTexture(const std::string& fileName, int n) {
   const std::vector<unsigned char> bytes = readFile(kAssetDir + "/" + fileName);
   Texture texture;
-  if (bytes.size() != static_cast<std::size_t>(kBmpDataOffset + 3 * n * n)) return texture;
+  if (bytes.size() != bmpFileBytes(n)) return texture;
+  // Sprites take their opacity from their brightness, planet maps are opaque.
+  const int alphaValue = n == 256 ? 255 : -1;
+  std::vector<unsigned char> rgba(static_cast<std::size_t>(n) * n * 4);
+  decodeBmpImage(bytes.data(), bytes.size(), n, alphaValue, 0, rgba.data());
   texture.n = n;
-  texture.texels.resize(static_cast<std::size_t>(n) * n);
-  for (int stored = 0; stored < n; ++stored) {
-    for (int x = 0; x < n; ++x) {
-      const unsigned char* p =
-          &bytes[kBmpDataOffset + 3 * (static_cast<std::size_t>(stored) * n + x)];
-      texture.texels[static_cast<std::size_t>(n - 1 - stored) * n + x] = {p[2], p[1], p[0]};
-    }
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    texture.texels.push_back({rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]});
   }
   return texture;
 }
@@ -123,7 +124,7 @@ TEST(BmpFiles, EveryImageHasTheClassicHeaderAndTheLoadersSize) {
     SCOPED_TRACE(file);
     const std::uint32_t n = file.ends_with("_256.bmp") ? 256 : 128;
     const std::vector<unsigned char> b = readFile(kAssetDir + "/" + file);
-    ASSERT_EQ(b.size(), kBmpDataOffset + 3 * n * n);
+    ASSERT_EQ(b.size(), bmpFileBytes(static_cast<int>(n)));
     EXPECT_EQ(b[0], 'B');
     EXPECT_EQ(b[1], 'M');
     EXPECT_EQ(le32(b, 2), b.size());
@@ -422,9 +423,12 @@ TEST(SmokeImage, SoftGreyPuffOnBlackBorders) {
   for (int t = 48; t < 80; ++t) {
     for (int s = 48; s < 80; ++s) maxCentre = std::max(maxCentre, smoke.at(s, t).r);
   }
-  EXPECT_EQ(maxBorder, 0);
+  EXPECT_EQ(maxBorder, 0) << "the sprite's square edge must be fully transparent";
   EXPECT_GT(maxCentre, 150);
-  for (const Rgb& c : smoke.texels) ASSERT_TRUE(c.r == c.g && c.g == c.b);
+  for (const Rgb& c : smoke.texels) {
+    ASSERT_TRUE(c.r == c.g && c.g == c.b);
+    ASSERT_EQ(c.a, c.r) << "opacity is brightness";
+  }
 }
 
 TEST(Generator, WritesTheSameBytesOnEveryRun) {
