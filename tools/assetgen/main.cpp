@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "bmp_writer.h"
@@ -31,12 +30,12 @@ struct Options {
 
 struct ImageAsset {
   const char* fileName;
-  std::function<Picture()> paint;
+  Picture (*paint)();
 };
 
 struct SoundAsset {
   const char* fileName;
-  std::function<Sound()> synthesise;
+  Sound (*synthesise)();
 };
 
 // The ten planet maps, in the program's planet image order.
