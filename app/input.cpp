@@ -81,15 +81,16 @@ unsigned char lowerCase(unsigned char key) {
 }
 
 // Looks the key up in a scaling table; multiplies and shows the new value when found. The
-// product stays a positive, finite float however often the key is pressed, so the phase bank
-// never sees an infinity or a factor stuck at zero.
+// product stays a normal, finite float however often the key is pressed, so the phase bank never
+// sees an infinity, and a factor driven to its smallest can always be driven back up (below
+// the normal range a press would round back to the same value).
 template <std::size_t N>
 bool applyScalingKey(const ScalingKey (&table)[N], int key) {
   for (const ScalingKey& entry : table) {
     if (entry.key != key) continue;
     float& setting = sceneSettings.*entry.setting;
     const double scaled =
-        std::clamp(setting * entry.factor, double{std::numeric_limits<float>::denorm_min()},
+        std::clamp(setting * entry.factor, double{std::numeric_limits<float>::min()},
                    double{std::numeric_limits<float>::max()});
     setting = static_cast<float>(scaled);
     textDisplay.showMessageReal(entry.format, setting);
