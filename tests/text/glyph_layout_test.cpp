@@ -44,17 +44,6 @@ TEST(GlyphLayout, PenAdvancesWholePixelsPerSize) {
   }
 }
 
-TEST(GlyphLayout, GridCodesFillRowsInOrder) {
-  for (int code = 32; code < 160; ++code) {
-    const GlyphQuad q = layoutGlyph(static_cast<unsigned char>(code), 0, 0, 20);
-    const int index = code - 32;
-    EXPECT_NEAR(q.s0, (index % 16) / 16.0 + 0.01, kTexEpsilon) << code;
-    EXPECT_NEAR(q.t1, 1.0 - (index / 16) / 8.0 - 0.01, kTexEpsilon) << code;
-    EXPECT_NEAR(q.s1 - q.s0, 0.0625, kTexEpsilon);
-    EXPECT_NEAR(q.t1 - q.t0, 0.125, kTexEpsilon);
-  }
-}
-
 // With the texture repeating, a t shifted by a whole number samples the same cell.
 TEST(GlyphLayout, HighAndControlCodesWrapOntoTheGrid) {
   for (int code = 160; code < 256; ++code) {

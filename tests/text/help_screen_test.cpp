@@ -65,15 +65,6 @@ TEST_F(HelpScreenTest, LayoutInA512PixelWindow) {
   expectHelpLayout(46, 69, 244);
 }
 
-TEST_F(HelpScreenTest, TextAsListed) {
-  EXPECT_STREQ(kHelpBlock1[0], "Special Controls for this (32 bitcolor) simulation:");
-  EXPECT_STREQ(kHelpBlock1[4], "     shift  <>  Adjust Tesselation");
-  EXPECT_STREQ(kHelpBlock2[14], "        <SPACE> Toggle Hyperspace (non-blanking)");
-  EXPECT_EQ(std::string(kHelpBlock2[16]), "   " + std::string(56, '-') + " ");
-  EXPECT_STREQ(kHelpBlock2[19], "   <?> to return");
-  for (const char* line : kHelpBlock2) EXPECT_LT(std::strlen(line), 80u);
-}
-
 TEST_F(HelpScreenTest, NeverBecomesTheRecordedMessage) {
   windowHeight = 700;
   textDisplay.drawText("Pause Motion", 10, 25, 20);

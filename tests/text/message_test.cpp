@@ -104,13 +104,6 @@ TEST_F(MessageTest, FormattedMessagesStayWithinEightyBytes) {
   EXPECT_EQ(std::string(textDisplay.recordedText), std::string(79, 'z'));
 }
 
-TEST_F(MessageTest, TrailingNewlineIsDrawnAsAGlyph) {
-  const auto lines =
-      glyphcapture::captureLines([] { textDisplay.showMessageReal("CameraZ: %4.2f\n", 0.4); });
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, "CameraZ: 0.40\n");  // the newline gets a quad like any code
-}
-
 TEST_F(MessageTest, FrameRateLineLeavesTheMessageAlone) {
   advanceClockTo(20000);
   textDisplay.showMessage("Universe Off");
@@ -151,28 +144,6 @@ TEST_F(MessageTest, ErrorLineStaysThreeSecondsWithoutTouchingTheMessage) {
   EXPECT_TRUE(lines.empty());
   EXPECT_EQ(textDisplay.recordText, 1);
   EXPECT_STREQ(textDisplay.recordedText, "SpotLights Off");
-}
-
-TEST_F(MessageTest, NewErrorReplacesTheLineAndRestartsItsTime) {
-  advanceClockTo(40000);
-  glEnable(0x7fff);  // GL_INVALID_ENUM
-  textDisplay.showGlError();
-  advanceClockTo(42000);
-  glBegin(GL_POINTS);
-  glBegin(GL_POINTS);  // GL_INVALID_OPERATION
-  glEnd();
-  textDisplay.showGlError();
-  EXPECT_STREQ(textDisplay.errorText, "OpenGL Error: invalid operation");
-  EXPECT_DOUBLE_EQ(textDisplay.errorExpiry, 45.0);
-  testsupport::firstGlError();
-}
-
-TEST_F(MessageTest, MessagePositionReturnsHome) {
-  textDisplay.messageX = 400;
-  textDisplay.messageY = 300;
-  textDisplay.resetMessagePosition();
-  EXPECT_EQ(textDisplay.messageX, 10);
-  EXPECT_EQ(textDisplay.messageY, 25);
 }
 
 }  // namespace
