@@ -71,6 +71,18 @@ struct FrameTime {
 };
 
 // One frame as onDisplay runs it, then a finish so the driver's threads have drawn it all.
+// The floor: what the empty loop does in a frame (clear, swap), in the same window and run.
+FrameTime timedEmptyFrame(const Options& options) {
+  const double cpuStart = processCpuMs();
+  const Clock::time_point start = Clock::now();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (options.swap) glutSwapBuffers();
+  glFinish();
+  const FrameTime time{msSince(start), processCpuMs() - cpuStart};
+  glutMainLoopEvent();
+  return time;
+}
+
 FrameTime timedFrame(const Options& options) {
   syntheticMs += kStepMs;
   const double cpuStart = processCpuMs();
@@ -218,6 +230,9 @@ int main(int argc, char** argv) {
 
   std::printf("%-14s %7s %10s %10s %10s %10s %10s\n", "phase", "frames", "median_ms", "p90_ms",
               "max_ms", "fps(med)", "cpu_ms");
+  std::vector<FrameTime> floor;
+  for (int i = 0; i < options.frames; ++i) floor.push_back(timedEmptyFrame(options));
+  report("empty (floor)", floor);
   for (const Phase& phase : kPhases) report(phase.name, runPhase(phase, options));
   report("whole cycle", runCycle(options));
   return 0;
