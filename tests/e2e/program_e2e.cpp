@@ -1,0 +1,497 @@
+// What a person meets when starting Krateon: a full-screen window that fades in, a planet among
+// stars, a meteor at every click with a flash and a boom, the planet breaking with a thunderclap,
+// keys that change the picture, and Escape, which fades out and ends the program.
+//
+// Two runs of the real program, each on its own X server: KrateonShow watches the show and the
+// mouse, KrateonKeys the keys. The tests of a run share it and follow one timeline, so they run
+// in the order written; times are seconds since the window appeared, close to the program's own
+// clock. While the sun is behind the viewer (about 5 to 20 s after the start, the same at every
+// start) the planet's face is lit, so the checks that look at the planet happen then.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "disk_audio.h"
+#include "krateon_run.h"
+#include "scene_checks.h"
+#include "screen_image.h"
+#include "x_session.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 720;
+
+// Sound starts: a 10 ms window this loud (of 32768) and four times louder than just before.
+constexpr double kSoundLevel = 300;
+constexpr double kSoundRise = 4;
+
+const Rect kMessageArea = {0, 0, 330, 34};                 // "Press ? key for Help Screen"
+const Rect kFrameRateArea = {kWidth - 130, 0, 130, 34};    // "%3d Frame/Sec"
+const Rect kHelpArea = {20, 40, 600, kHeight - 80};        // the help screen's two blocks
+const Rect kBelowMessage = {0, 40, kWidth, kHeight - 40};  // where the sliding title goes
+
+// A picture with the moment it was taken.
+struct Moment {
+  Image image;
+  double at = 0;  // seconds since the window appeared
+};
+
+std::string currentTestName() {
+  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+// Polls the screen until the condition holds or the timeout passes; the last picture.
+template <class Pred>
+Moment waitForPicture(KrateonRun& run, double timeoutSeconds, Pred holds) {
+  const Clock::time_point start = Clock::now();
+  Moment moment;
+  do {
+    moment = {run.session().capture(), run.elapsed()};
+    if (holds(moment.image)) break;
+    sleepSeconds(0.05);
+  } while (secondsSince(start) < timeoutSeconds);
+  return moment;
+}
+
+int starCount(const Image& image) {
+  return isolatedPoints(image, image.bounds(), 40);
+}
+
+// Cells of a 4 x 4 grid over the screen that hold at least three star points.
+int cellsWithStars(const Image& image) {
+  int cells = 0;
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      const Rect cell = {column * image.width / 4, row * image.height / 4, image.width / 4,
+                         image.height / 4};
+      cells += isolatedPoints(image, cell, 40) >= 3;
+    }
+  }
+  return cells;
+}
+
+int brightPixels(const Image& image) {
+  return spreadOf(image, image.bounds(), isBright).count;
+}
+
+// The shared run of one test suite, with the bookkeeping every test needs.
+class ProgramTest : public testing::Test {
+ protected:
+  static bool startRun(std::unique_ptr<KrateonRun>& run, std::string& error) {
+    run = std::make_unique<KrateonRun>(kWidth, kHeight);
+    if (!run->start({KRATEON_PROGRAM}, KRATEON_ASSET_DIR)) error = run->error();
+    return error.empty();
+  }
+
+  // Keeps the pictures of a failed test and shows what the program printed.
+  static void finishTest(KrateonRun* run) {
+    if (run == nullptr) return;
+    if (testing::Test::HasFailure()) {
+      run->keepShots(artifactFolder(), currentTestName());
+      std::cout << "Pictures kept in " << artifactFolder() << "; the program printed:\n"
+                << run->output() << "\n";
+    } else {
+      run->forgetShots();
+    }
+  }
+};
+
+// ---------------------------------------------------------------- the show and the mouse
+
+class KrateonShow : public ProgramTest {
+ protected:
+  static void SetUpTestSuite() {
+    if (!startRun(run_, startError_)) return;
+    // The intro, before any test looks at it: the fade, the start message, the title.
+    for (double at : {0.3, 1.5, 2.5, 3.7, 4.4}) {
+      run_->waitUntil(at);
+      intro_.push_back({run_->session().capture(), run_->elapsed()});
+    }
+  }
+  static void TearDownTestSuite() {
+    intro_.clear();
+    run_.reset();
+  }
+  void SetUp() override { ASSERT_TRUE(startError_.empty()) << startError_; }
+  void TearDown() override { finishTest(run_.get()); }
+
+  static const Moment& intro(size_t index) {
+    run_->remember("intro-" + std::to_string(index), intro_.at(index).image);
+    return intro_.at(index);
+  }
+
+  static std::unique_ptr<KrateonRun> run_;
+  static std::string startError_;
+  static std::vector<Moment> intro_;
+  // Set by the click test for the tests that follow the same impact.
+  static std::optional<Disc> planetAtClick_;
+  static double clickAt_;       // seconds since the window appeared
+  static double clickAudioAt_;  // seconds into the sound file
+};
+
+std::unique_ptr<KrateonRun> KrateonShow::run_;
+std::string KrateonShow::startError_;
+std::vector<Moment> KrateonShow::intro_;
+std::optional<Disc> KrateonShow::planetAtClick_;
+double KrateonShow::clickAt_ = 0;
+double KrateonShow::clickAudioAt_ = 0;
+
+TEST_F(KrateonShow, OneWindowTitledKrateonCoversTheScreen) {
+  EXPECT_EQ(run_->session().findWindows("^Krateon$").size(), 1u);
+  const auto geometry = run_->session().geometry(run_->window());
+  ASSERT_TRUE(geometry.has_value());
+  EXPECT_EQ(geometry->x, 0);
+  EXPECT_EQ(geometry->y, 0);
+  EXPECT_EQ(geometry->width, kWidth);
+  EXPECT_EQ(geometry->height, kHeight);
+  EXPECT_NE(run_->session().property(run_->window(), "_NET_WM_STATE").find("FULLSCREEN"),
+            std::string::npos);
+}
+
+TEST_F(KrateonShow, PictureFadesInOverTheFirstThreeSeconds) {
+  std::vector<double> means;
+  for (size_t i = 0; i < 4; ++i) {
+    means.push_back(meanBrightness(intro(i).image, intro(i).image.bounds()));
+  }
+  const double first = means.front();
+  const double faded = means.back();  // 3.7 s: the fade is over
+  EXPECT_GT(faded, 1.5 * first + 0.3) << "mean brightness " << first << " at " << intro(0).at
+                                      << " s, " << faded << " at " << intro(3).at << " s";
+  for (size_t i = 0; i + 1 < means.size(); ++i) {
+    EXPECT_LT(means[i], faded) << "at " << intro(i).at << " s the picture was already brighter";
+  }
+}
+
+TEST_F(KrateonShow, StartMessageShowsTopLeftForThreeSeconds) {
+  const PixelSpread shown = spreadOf(intro(1).image, kMessageArea, isWhite);
+  EXPECT_GE(shown.count, 150) << "white text pixels at " << intro(1).at << " s";
+  EXPECT_LE(shown.box.x, 20);
+  EXPECT_GE(shown.box.width, 180) << "a line of about 27 characters";
+  EXPECT_GE(shown.box.y, 2);
+  EXPECT_LE(shown.box.y + shown.box.height, 30) << "glyph bottoms 25 pixels from the top";
+  const PixelSpread gone = spreadOf(intro(4).image, kMessageArea, isWhite);
+  EXPECT_LE(gone.count, 10) << "the message should have gone by " << intro(4).at << " s";
+}
+
+TEST_F(KrateonShow, TitleSlidesFromTopLeftTowardsBottomRight) {
+  const Moment& early = intro(1);
+  const Moment& late = intro(2);
+  const PixelSpread a = spreadOf(early.image, kBelowMessage, isWhite);
+  const PixelSpread b = spreadOf(late.image, kBelowMessage, isWhite);
+  for (const PixelSpread* title : {&a, &b}) {
+    ASSERT_GE(title->count, 100) << "no title below the message line";
+    EXPECT_GE(title->box.width, 80);
+    EXPECT_LE(title->box.width, 200);
+    EXPECT_GE(title->box.height, 15);
+    EXPECT_LE(title->box.height, 60);
+    // It slides along the diagonal: left edge / width = bottom edge / height.
+    const double bottom = title->box.y + title->box.height;
+    EXPECT_NEAR(title->box.x, bottom / kHeight * kWidth, 45);
+  }
+  const double seconds = late.at - early.at;
+  const double dx = b.box.x - a.box.x;
+  const double dy = (b.box.y + b.box.height) - (a.box.y + a.box.height);
+  EXPECT_NEAR(dx / seconds, kWidth / 8.0, kWidth / 8.0 * 0.4) << "pixels per second to the right";
+  EXPECT_NEAR(dy / seconds, kHeight / 8.0, kHeight / 8.0 * 0.4) << "pixels per second down";
+}
+
+TEST_F(KrateonShow, PlanetIsTexturedAndNearTheMiddle) {
+  run_->waitUntil(6.0);
+  const Image image = run_->shot("planet");
+  const auto planet = findPlanet(image);
+  ASSERT_TRUE(planet.has_value()) << "no planet found";
+  SCOPED_TRACE(planet->describe());
+  EXPECT_GE(planet->radius, 45);
+  EXPECT_LE(planet->radius, 170);
+  // The camera sways by up to a quarter of the screen; the planet stays in the middle half.
+  EXPECT_LE(std::abs(planet->x - kWidth / 2.0), kWidth / 4.0);
+  EXPECT_LE(std::abs(planet->y - kHeight / 2.0), kHeight / 4.0);
+  EXPECT_GE(distinctColours(image, planet->x, planet->y, planet->radius * 0.85, 30), 12)
+      << "a textured planet has many colours";
+  EXPECT_GE(textureContrast(image, *planet), 0.1) << "a textured planet is not smooth";
+}
+
+TEST_F(KrateonShow, StarsCoverTheBackground) {
+  const Image image = run_->shot("stars");
+  EXPECT_GE(starCount(image), 300);
+  EXPECT_GE(cellsWithStars(image), 13) << "of the 16 cells of a 4 x 4 grid";
+}
+
+TEST_F(KrateonShow, ClickStrikesThePlanetWithFlashFireSparksAndBoom) {
+  run_->waitUntil(6.3);
+  const Image before = run_->shot("before-click");
+  planetAtClick_ = findPlanet(before);
+  ASSERT_TRUE(planetAtClick_.has_value()) << "no planet to strike";
+  const Disc planet = *planetAtClick_;
+  SCOPED_TRACE(planet.describe());
+  const int brightBefore = brightPixels(before);
+
+  clickAudioAt_ = run_->audioSeconds();
+  ASSERT_TRUE(run_->session().click(kWidth / 2, kHeight / 2));
+  clickAt_ = run_->elapsed();
+
+  // The meteor needs half a second; the flash is a big white ring around the struck point.
+  std::optional<Moment> flash;
+  while (run_->elapsed() < clickAt_ + 1.0) {
+    Moment now = {run_->session().capture(), run_->elapsed()};
+    if (brightPixels(now.image) >= brightBefore + 3000) {
+      flash = std::move(now);
+      break;
+    }
+  }
+  ASSERT_TRUE(flash.has_value()) << "no flash within a second of the click";
+  run_->remember("flash", flash->image);
+  EXPECT_LE(flash->at - clickAt_, 0.7) << "seconds from the click to the flash";
+  EXPECT_GE(flash->at - clickAt_, 0.3) << "the meteor takes half a second to arrive";
+
+  // Fire and sparks stay at the struck point, which faced the viewer: near the planet's middle.
+  run_->waitUntil(clickAt_ + 1.3);
+  const Image fire = run_->shot("fire");
+  const PixelSpread hot = spreadInDisc(fire, planet, 1.3, isHot);
+  EXPECT_GE(hot.count, 30) << "fire-coloured pixels over the planet";
+  if (hot.count > 0) {
+    EXPECT_LE(std::hypot(hot.centerX - planet.x, hot.centerY - planet.y), 0.8 * planet.radius)
+        << "fire at (" << hot.centerX << ", " << hot.centerY << ")";
+  }
+  const Rect around = {static_cast<int>(planet.x - 1.3 * planet.radius),
+                       static_cast<int>(planet.y - 1.3 * planet.radius),
+                       static_cast<int>(2.6 * planet.radius),
+                       static_cast<int>(2.6 * planet.radius)};
+  EXPECT_GE(sharpDots(fire, around, 60), sharpDots(before, around, 60) + 10) << "sparks";
+
+  const AudioTrack sound = run_->audio();
+  const auto starts =
+      soundStarts(sound, clickAudioAt_, clickAudioAt_ + 1.0, kSoundLevel, kSoundRise);
+  ASSERT_FALSE(starts.empty()) << "no boom in the sound file (" << sound.seconds() << " s long)";
+  EXPECT_LE(starts.front() - clickAudioAt_, 0.7) << "seconds from the click to the boom";
+  EXPECT_GE(starts.front() - clickAudioAt_, 0.3) << "the boom comes with the impact";
+}
+
+TEST_F(KrateonShow, PlanetBreaksWithThunderAroundAGlowingCore) {
+  ASSERT_TRUE(planetAtClick_.has_value()) << "needs the click of the test before";
+  EXPECT_LE(spreadInDisc(run_->shot("whole"), *planetAtClick_, 1.0, isEmber).count, 200)
+      << "before the break the core does not show";
+
+  run_->waitUntil(clickAt_ + 5.2);
+  const Image broken = run_->shot("fragments");
+  const auto pieces = findPlanet(broken);
+  ASSERT_TRUE(pieces.has_value()) << "nothing left of the planet";
+  SCOPED_TRACE("fragments: " + pieces->describe());
+  const double area = 3.14159 * pieces->radius * pieces->radius;
+  const int ember = spreadInDisc(broken, *pieces, 1.0, isEmber).count;
+  EXPECT_GE(ember, 0.03 * area) << "the glowing core between the fragments";
+  EXPECT_GE(litFraction(broken, *pieces, 0.9, 30), 0.3) << "the fragments themselves";
+
+  const AudioTrack sound = run_->audio();
+  const auto starts =
+      soundStarts(sound, clickAudioAt_ + 2.0, clickAudioAt_ + 5.2, kSoundLevel, kSoundRise);
+  ASSERT_FALSE(starts.empty()) << "no thunder in the sound file";
+  EXPECT_NEAR(starts.front() - clickAudioAt_, 4.4, 0.5) << "seconds from the click to the thunder";
+}
+
+TEST_F(KrateonShow, OptionKeySilencesTheNextImpact) {
+  ASSERT_GT(clickAt_, 0) << "needs the click of the tests before";
+  run_->waitUntil(clickAt_ + 6.0);
+  ASSERT_TRUE(run_->session().key({"o"}));
+  run_->waitUntil(clickAt_ + 6.5);
+  const int brightBefore = brightPixels(run_->shot("before-silent-click"));
+  const double audioAt = run_->audioSeconds();
+  ASSERT_TRUE(run_->session().click(kWidth / 2, kHeight / 2));
+  const double clickAt = run_->elapsed();
+
+  const Moment flash = waitForPicture(
+      *run_, 1.2, [&](const Image& image) { return brightPixels(image) >= brightBefore + 3000; });
+  run_->remember("silent-flash", flash.image);
+  EXPECT_GE(brightPixels(flash.image), brightBefore + 3000) << "the meteor still strikes";
+
+  run_->waitUntil(clickAt + 5.3);  // past the impact and the break
+  const AudioTrack sound = run_->audio();
+  EXPECT_GE(sound.seconds(), audioAt + 5.0) << "the sound device kept running";
+  const auto starts = soundStarts(sound, audioAt, audioAt + 5.2, kSoundLevel, kSoundRise);
+  EXPECT_TRUE(starts.empty()) << "a sound started " << starts.front() - audioAt
+                              << " s after the click";
+}
+
+TEST_F(KrateonShow, EscapeFadesOutAndEndsWithStatusZero) {
+  ASSERT_TRUE(run_->process().running());
+  ASSERT_TRUE(run_->session().key({"Escape"}));
+  const Clock::time_point pressed = Clock::now();
+  const auto status = run_->process().waitForExit(4.0);
+  const double took = secondsSince(pressed);
+  ASSERT_TRUE(status.has_value()) << "still running 4 s after Escape";
+  EXPECT_EQ(*status, 0);
+  EXPECT_GE(took, 1.9);
+  EXPECT_LE(took, 2.6);
+}
+
+// ---------------------------------------------------------------- the keys
+
+class KrateonKeys : public ProgramTest {
+ protected:
+  static void SetUpTestSuite() { startRun(run_, startError_); }
+  static void TearDownTestSuite() { run_.reset(); }
+  void SetUp() override { ASSERT_TRUE(startError_.empty()) << startError_; }
+  void TearDown() override { finishTest(run_.get()); }
+
+  // Presses the keys and waits for the picture to show the change.
+  template <class Pred>
+  static Moment pressAndWait(const std::vector<std::string>& keys, const std::string& name,
+                             Pred holds) {
+    EXPECT_TRUE(run_->session().key(keys));
+    Moment moment = waitForPicture(*run_, 3.0, holds);
+    run_->remember(name, moment.image);
+    return moment;
+  }
+
+  static std::unique_ptr<KrateonRun> run_;
+  static std::string startError_;
+};
+
+std::unique_ptr<KrateonRun> KrateonKeys::run_;
+std::string KrateonKeys::startError_;
+
+TEST_F(KrateonKeys, WKeyDrawsLinesThenPointsThenPolygonsAgain) {
+  run_->waitUntil(5.0);
+  const Image filled = run_->shot("polygons");
+  const auto planet = findPlanet(filled);
+  ASSERT_TRUE(planet.has_value());
+  SCOPED_TRACE(planet->describe());
+  auto lit = [&](const Image& image) { return litFraction(image, *planet, 0.8, 30); };
+  const double solid = lit(filled);
+  ASSERT_GE(solid, 0.3) << "the planet should be mostly lit now";
+
+  const double lines =
+      lit(pressAndWait({"w"}, "lines", [&](const Image& i) { return lit(i) < 0.7 * solid; }).image);
+  EXPECT_LT(lines, 0.7 * solid) << "lines leave gaps";
+  EXPECT_GT(lines, 0.03) << "but are drawn";
+  const double points = lit(
+      pressAndWait({"w"}, "points", [&](const Image& i) { return lit(i) < 0.5 * lines; }).image);
+  EXPECT_LT(points, 0.5 * lines) << "points leave more";
+  EXPECT_GT(points, 0.001) << "but are drawn";
+  const double again = lit(pressAndWait({"w"}, "polygons-again", [&](const Image& i) {
+                             return lit(i) > 0.8 * solid;
+                           }).image);
+  EXPECT_GT(again, 0.8 * solid);
+}
+
+TEST_F(KrateonKeys, CKeyShowsAndHidesTheFrameRateTopRight) {
+  run_->waitUntil(9.5);  // after the first impact's flash
+  const int before = spreadOf(run_->shot("no-rate"), kFrameRateArea, isWhite).count;
+  EXPECT_LE(before, 5);
+  const Moment shown = pressAndWait({"c"}, "rate", [](const Image& i) {
+    return spreadOf(i, kFrameRateArea, isWhite).count >= 40;
+  });
+  const PixelSpread rate = spreadOf(shown.image, kFrameRateArea, isWhite);
+  EXPECT_GE(rate.count, 40) << "the frame rate line";
+  EXPECT_LE(rate.box.y + rate.box.height, 30);
+  const Moment hidden = pressAndWait({"c"}, "rate-off", [](const Image& i) {
+    return spreadOf(i, kFrameRateArea, isWhite).count <= 5;
+  });
+  EXPECT_LE(spreadOf(hidden.image, kFrameRateArea, isWhite).count, 5);
+}
+
+TEST_F(KrateonKeys, QuestionMarkShowsAndHidesTheHelpScreen) {
+  const int rowsBefore = spreadOf(run_->shot("no-help"), kHelpArea, isWhite).rows;
+  const Moment help = pressAndWait({"question"}, "help", [&](const Image& i) {
+    return spreadOf(i, kHelpArea, isWhite).rows >= rowsBefore + 250;
+  });
+  const PixelSpread text = spreadOf(help.image, kHelpArea, isWhite);
+  EXPECT_GE(text.rows, rowsBefore + 250) << "thirty lines of text";
+  EXPECT_GE(text.count, 4000);
+  EXPECT_LE(text.box.x, 40) << "the lines start at the left";
+  const Moment hidden = pressAndWait({"question"}, "help-off", [&](const Image& i) {
+    return spreadOf(i, kHelpArea, isWhite).rows <= rowsBefore + 40;
+  });
+  EXPECT_LE(spreadOf(hidden.image, kHelpArea, isWhite).rows, rowsBefore + 40);
+}
+
+TEST_F(KrateonKeys, UKeyHidesAndShowsTheStars) {
+  const int stars = starCount(run_->shot("stars"));
+  ASSERT_GE(stars, 300);
+  const Moment hidden =
+      pressAndWait({"u"}, "no-stars", [&](const Image& i) { return starCount(i) < stars / 10; });
+  EXPECT_LT(starCount(hidden.image), stars / 10);
+  const Moment back = pressAndWait({"u"}, "stars-again",
+                                   [&](const Image& i) { return starCount(i) > stars * 7 / 10; });
+  EXPECT_GT(starCount(back.image), stars * 7 / 10);
+}
+
+TEST_F(KrateonKeys, LKeyAddsBlackBarsTopAndBottom) {
+  // Three presses: bars of 15 % of the height. The message stays in the top-left corner.
+  const int bar = kHeight * 15 / 100;
+  const Rect top = {kMessageArea.width, 0, kWidth - kMessageArea.width, bar};
+  const Rect bottom = {0, kHeight - bar, kWidth, bar};
+  auto litIn = [](const Image& image, Rect area) {
+    return spreadOf(image, area, [](Rgb p) { return p.maxChannel() >= 24; }).count;
+  };
+  const Image open = run_->shot("no-bars");
+  ASSERT_GE(isolatedPoints(open, bottom, 40), 10) << "stars where the bar will be";
+  const Moment bars = pressAndWait({"l", "l", "l"}, "bars", [&](const Image& i) {
+    return litIn(i, top) + litIn(i, bottom) == 0;
+  });
+  EXPECT_EQ(litIn(bars.image, top), 0);
+  EXPECT_EQ(litIn(bars.image, bottom), 0);
+  EXPECT_GE(starCount(bars.image), 100) << "the middle still shows the scene";
+  // Nine more presses go up to 6 and back down to 0.
+  const Moment none =
+      pressAndWait({"l", "l", "l", "l", "l", "l", "l", "l", "l"}, "bars-gone",
+                   [&](const Image& i) { return isolatedPoints(i, bottom, 40) >= 5; });
+  EXPECT_GE(isolatedPoints(none.image, bottom, 40), 5);
+}
+
+TEST_F(KrateonKeys, FKeySwitchesToA512WindowAndBack) {
+  XSession& session = run_->session();
+  const unsigned long window = run_->window();
+  auto sizeIs = [&](int width, int height) {
+    const Clock::time_point start = Clock::now();
+    while (secondsSince(start) < 5.0) {
+      const auto geometry = session.geometry(window);
+      if (geometry && geometry->width == width && geometry->height == height) return true;
+      sleepSeconds(0.1);
+    }
+    return false;
+  };
+  ASSERT_TRUE(session.key({"f"}));
+  EXPECT_TRUE(sizeIs(512, 512)) << "a 512 x 512 window";
+  EXPECT_EQ(session.property(window, "_NET_WM_STATE").find("FULLSCREEN"), std::string::npos);
+  run_->shot("window");
+  ASSERT_TRUE(session.key({"f"}));
+  EXPECT_TRUE(sizeIs(kWidth, kHeight)) << "full screen again";
+  const auto geometry = session.geometry(window);
+  ASSERT_TRUE(geometry.has_value());
+  EXPECT_EQ(geometry->x, 0);
+  EXPECT_EQ(geometry->y, 0);
+  EXPECT_NE(session.property(window, "_NET_WM_STATE").find("FULLSCREEN"), std::string::npos);
+  session.activate(window);  // the keyboard stays with the program for the tests after
+}
+
+TEST_F(KrateonKeys, RKeyDuringTheExitFadeCancelsIt) {
+  ASSERT_TRUE(run_->session().key({"Escape"}));
+  sleepSeconds(0.6);
+  ASSERT_TRUE(run_->session().key({"r"}));
+  sleepSeconds(2.6);  // past the end the fade would have had
+  ASSERT_TRUE(run_->process().running()) << "R should have cancelled the exit";
+  const Image after = run_->shot("after-reset");
+  EXPECT_GE(starCount(after), 300) << "the scene is still drawn";
+
+  ASSERT_TRUE(run_->session().key({"Escape"}));
+  const Clock::time_point pressed = Clock::now();
+  const auto status = run_->process().waitForExit(4.0);
+  const double took = secondsSince(pressed);
+  ASSERT_TRUE(status.has_value()) << "still running 4 s after Escape";
+  EXPECT_EQ(*status, 0);
+  EXPECT_GE(took, 1.9);
+  EXPECT_LE(took, 2.6);
+}
+
+}  // namespace
+}  // namespace e2e
