@@ -14,6 +14,8 @@ namespace {
 constexpr int kPlanetMinChannel = 10;  // the unlit side still shows the ambient light
 constexpr int kPlanetCell = 4;
 constexpr double kSmallestPlanetRadius = 25;
+constexpr double kLeastAspect = 0.45;  // width to height
+constexpr double kLeastFill = 0.3;     // of the bounding box
 
 template <class F>
 void forEachInDisc(const Image& image, const Disc& disc, double scale, F f) {
@@ -36,14 +38,20 @@ std::string Disc::describe() const {
 }
 
 std::optional<Disc> findPlanet(const Image& image) {
-  const auto blob = largestLitBlob(image, kPlanetMinChannel, kPlanetCell);
-  if (!blob || blob->equivalentRadius() < kSmallestPlanetRadius) return std::nullopt;
-  // The middle of the bounding box, not the centroid: a half-lit planet is still round.
-  Disc disc;
-  disc.x = blob->box.x + blob->box.width / 2.0;
-  disc.y = blob->box.y + blob->box.height / 2.0;
-  disc.radius = std::max(blob->box.width, blob->box.height) / 2.0;
-  return disc;
+  for (const Blob& blob : litBlobs(image, kPlanetMinChannel, kPlanetCell)) {
+    if (blob.equivalentRadius() < kSmallestPlanetRadius) break;
+    // Round, or half of a round thing when the sun lights one side: not a line of text.
+    const double aspect = static_cast<double>(blob.box.width) / blob.box.height;
+    const double fill = blob.areaPixels() / (static_cast<double>(blob.box.width) * blob.box.height);
+    if (aspect < kLeastAspect || aspect > 1 / kLeastAspect || fill < kLeastFill) continue;
+    // The middle of the bounding box, not the centroid, so that a half-lit planet keeps its size.
+    Disc disc;
+    disc.x = blob.box.x + blob.box.width / 2.0;
+    disc.y = blob.box.y + blob.box.height / 2.0;
+    disc.radius = std::max(blob.box.width, blob.box.height) / 2.0;
+    return disc;
+  }
+  return std::nullopt;
 }
 
 double litFraction(const Image& image, const Disc& disc, double scale, int minChannel) {

@@ -125,7 +125,7 @@ double Blob::equivalentRadius() const {
   return std::sqrt(areaPixels() / 3.14159265358979);
 }
 
-std::optional<Blob> largestLitBlob(const Image& image, int minChannel, int cellSize) {
+std::vector<Blob> litBlobs(const Image& image, int minChannel, int cellSize) {
   const int columns = image.width / cellSize;
   const int rows = image.height / cellSize;
   std::vector<uint8_t> lit(static_cast<size_t>(columns) * rows, 0);
@@ -138,7 +138,7 @@ std::optional<Blob> largestLitBlob(const Image& image, int minChannel, int cellS
     }
   }
 
-  std::optional<Blob> best;
+  std::vector<Blob> blobs;
   std::vector<uint8_t> seen(lit.size(), 0);
   for (size_t startCell = 0; startCell < lit.size(); ++startCell) {
     if (!lit[startCell] || seen[startCell]) continue;
@@ -177,9 +177,11 @@ std::optional<Blob> largestLitBlob(const Image& image, int minChannel, int cellS
     blob.centerY = (sumY / blob.cells + 0.5) * cellSize;
     blob.box = {left * cellSize, top * cellSize, (right - left + 1) * cellSize,
                 (bottom - top + 1) * cellSize};
-    if (!best || blob.cells > best->cells) best = blob;
+    blobs.push_back(blob);
   }
-  return best;
+  std::sort(blobs.begin(), blobs.end(),
+            [](const Blob& a, const Blob& b) { return a.cells > b.cells; });
+  return blobs;
 }
 
 int distinctColours(const Image& image, double centerX, double centerY, double radius,

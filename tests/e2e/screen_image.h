@@ -83,8 +83,8 @@ PixelSpread spreadOf(const Image& image, Rect area, Pred matches) {
   return spread;
 }
 
-// The largest 4-connected region of cells (cell x cell pixels) in which at least half of the
-// pixels are lit. Stars are single points, so they never make a cell; the planet does.
+// The 4-connected regions of cells (cell x cell pixels) in which at least half of the pixels
+// are lit, largest first. Stars are single points, so they never make a cell; the planet does.
 struct Blob {
   int cells = 0;
   int cellSize = 0;
@@ -94,7 +94,7 @@ struct Blob {
   // Radius of the disc with the blob's area.
   double equivalentRadius() const;
 };
-std::optional<Blob> largestLitBlob(const Image& image, int minChannel, int cellSize = 4);
+std::vector<Blob> litBlobs(const Image& image, int minChannel, int cellSize = 4);
 
 // Colours, each channel cut to its top 3 bits, of the lit pixels within the circle.
 int distinctColours(const Image& image, double centerX, double centerY, double radius,
