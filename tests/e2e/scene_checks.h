@@ -9,9 +9,9 @@
 
 namespace e2e {
 
-// Text is drawn pure white; stars are never brighter than 64 % grey.
+// Text is white (thin strokes a little less after filtering); stars never pass 64 % grey.
 inline bool isWhite(Rgb p) {
-  return p.minChannel() >= 190;
+  return p.minChannel() >= 175;
 }
 // Fire, the glow ring and the core: strong red, less green, little blue.
 inline bool isHot(Rgb p) {
@@ -20,9 +20,6 @@ inline bool isHot(Rgb p) {
 // The glowing core between the fragments: red-orange with almost no blue.
 inline bool isEmber(Rgb p) {
   return p.r >= 70 && p.g * 22 <= p.r * 10 && p.b * 5 <= p.r;
-}
-inline bool isBright(Rgb p) {
-  return p.brightness() >= 170;
 }
 
 struct Disc {
