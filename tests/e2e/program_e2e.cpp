@@ -49,6 +49,11 @@ struct Moment {
   double at = 0;  // seconds since the window appeared
 };
 
+// Prints a measured value, so that a passing run shows its margins too.
+void note(const std::string& what, double value) {
+  std::cout << "    measured " << what << ": " << value << "\n";
+}
+
 std::string currentTestName() {
   const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
   return std::string(info->test_suite_name()) + "." + info->name();
@@ -224,6 +229,9 @@ TEST_F(KrateonShow, PictureFadesInOverTheFirstThreeSeconds) {
   }
   const double first = means.front();
   const double faded = means.back();  // 3.7 s: the fade is over
+  for (size_t i = 0; i < means.size(); ++i) {
+    note("mean brightness at " + std::to_string(intro(i).at) + " s", means[i]);
+  }
   EXPECT_GT(faded, 1.5 * first + 0.3) << "mean brightness " << first << " at " << intro(0).at
                                       << " s, " << faded << " at " << intro(3).at << " s";
   for (size_t i = 0; i + 1 < means.size(); ++i) {
@@ -233,6 +241,7 @@ TEST_F(KrateonShow, PictureFadesInOverTheFirstThreeSeconds) {
 
 TEST_F(KrateonShow, StartMessageShowsTopLeftForThreeSeconds) {
   const PixelSpread shown = spreadOf(intro(1).image, kMessageArea, isWhite);
+  note("white message pixels", shown.count);
   EXPECT_GE(shown.count, 100) << "white text pixels at " << intro(1).at << " s";
   EXPECT_LE(shown.box.x, 20);
   EXPECT_GE(shown.box.width, 180) << "a line of about 27 characters";
@@ -262,6 +271,8 @@ TEST_F(KrateonShow, TitleSlidesFromTopLeftTowardsBottomRight) {
   const double seconds = late.at - early.at;
   const double dx = b.box.x - a.box.x;
   const double dy = (b.box.y + b.box.height) - (a.box.y + a.box.height);
+  note("title pixels per second right", dx / seconds);
+  note("title pixels per second down", dy / seconds);
   EXPECT_NEAR(dx / seconds, kWidth / 8.0, kWidth / 8.0 * 0.4) << "pixels per second to the right";
   EXPECT_NEAR(dy / seconds, kHeight / 8.0, kHeight / 8.0 * 0.4) << "pixels per second down";
 }
@@ -277,13 +288,19 @@ TEST_F(KrateonShow, PlanetIsTexturedAndNearTheMiddle) {
   // The camera sways by up to a quarter of the screen; the planet stays in the middle half.
   EXPECT_LE(std::abs(planet->x - kWidth / 2.0), kWidth / 4.0);
   EXPECT_LE(std::abs(planet->y - kHeight / 2.0), kHeight / 4.0);
-  EXPECT_GE(distinctColours(image, planet->x, planet->y, planet->radius * 0.85, 30), 12)
-      << "a textured planet has many colours";
-  EXPECT_GE(textureContrast(image, *planet), 0.1) << "a textured planet is not smooth";
+  const int colours = distinctColours(image, planet->x, planet->y, planet->radius * 0.85, 30);
+  const double contrast = textureContrast(image, *planet);
+  note("planet radius", planet->radius);
+  note("planet colours", colours);
+  note("planet texture contrast", contrast);
+  EXPECT_GE(colours, 12) << "a textured planet has many colours";
+  EXPECT_GE(contrast, 0.1) << "a textured planet is not smooth";
 }
 
 TEST_F(KrateonShow, StarsCoverTheBackground) {
   const Image image = run_->shot("stars");
+  note("star points", starCount(image));
+  note("grid cells with stars", cellsWithStars(image));
   EXPECT_GE(starCount(image), 300);
   EXPECT_GE(cellsWithStars(image), 13) << "of the 16 cells of a 4 x 4 grid";
 }
@@ -305,10 +322,13 @@ TEST_F(KrateonShow, ClickStrikesThePlanetWithFlashFireSparksAndBoom) {
   EXPECT_TRUE(flash.has_value()) << "no flash within a second of the click";
   if (flash) {
     run_->remember("flash", flash->image);
+    note("seconds from the click to the flash", flash->at - clickAt_);
     EXPECT_LE(flash->at - clickAt_, 0.7) << "seconds from the click to the flash";
     EXPECT_GE(flash->at - clickAt_, 0.3) << "the meteor takes half a second to arrive";
     // The camera jumps at the impact, by up to the planet's radius.
     const PixelSpread ring = brightened(beforeClick_, flash->image);
+    note("flash centre from the planet centre, in radii",
+         std::hypot(ring.centerX - planet.x, ring.centerY - planet.y) / planet.radius);
     EXPECT_LE(std::hypot(ring.centerX - planet.x, ring.centerY - planet.y), 1.5 * planet.radius)
         << "flash centred at (" << ring.centerX << ", " << ring.centerY << ")";
   }
@@ -320,6 +340,11 @@ TEST_F(KrateonShow, ClickStrikesThePlanetWithFlashFireSparksAndBoom) {
   const Disc struck = findPlanet(fire).value_or(planet);
   SCOPED_TRACE("after the impact: " + struck.describe());
   const PixelSpread hot = spreadInDisc(fire, struck, 1.3, isHot);
+  note("fire pixels", hot.count);
+  note("fire centre from the planet centre, in radii",
+       std::hypot(hot.centerX - struck.x, hot.centerY - struck.y) / struck.radius);
+  note("sharp dots before", sharpDots(beforeClick_, around(planet, 1.3), 60));
+  note("sharp dots after", sharpDots(fire, around(struck, 1.3), 60));
   EXPECT_GE(hot.count, 30) << "fire-coloured pixels over the planet";
   if (hot.count > 0) {
     EXPECT_LE(std::hypot(hot.centerX - struck.x, hot.centerY - struck.y), 0.8 * struck.radius)
@@ -333,6 +358,7 @@ TEST_F(KrateonShow, ClickStrikesThePlanetWithFlashFireSparksAndBoom) {
   const auto starts =
       soundStarts(sound, clickAudioAt_, clickAudioAt_ + 1.0, kSoundLevel, kSoundRise);
   ASSERT_FALSE(starts.empty()) << "no boom in the sound file (" << sound.seconds() << " s long)";
+  note("seconds from the click to the boom", starts.front() - clickAudioAt_);
   EXPECT_LE(starts.front() - clickAudioAt_, 0.7) << "seconds from the click to the boom";
   EXPECT_GE(starts.front() - clickAudioAt_, 0.3) << "the boom comes with the impact";
 }
@@ -350,6 +376,8 @@ TEST_F(KrateonShow, PlanetBreaksWithThunderAroundAGlowingCore) {
   SCOPED_TRACE("fragments: " + pieces->describe());
   const double area = 3.14159 * pieces->radius * pieces->radius;
   const int ember = spreadInDisc(broken, *pieces, 1.0, isEmber).count;
+  note("core share of the disc", ember / area);
+  note("lit share of the disc", litFraction(broken, *pieces, 0.9, 30));
   EXPECT_GE(ember, 0.03 * area) << "the glowing core between the fragments";
   EXPECT_GE(litFraction(broken, *pieces, 0.9, 30), 0.3) << "the fragments themselves";
 
@@ -357,6 +385,7 @@ TEST_F(KrateonShow, PlanetBreaksWithThunderAroundAGlowingCore) {
   const auto starts =
       soundStarts(sound, clickAudioAt_ + 2.0, clickAudioAt_ + 5.2, kSoundLevel, kSoundRise);
   ASSERT_FALSE(starts.empty()) << "no thunder in the sound file";
+  note("seconds from the click to the thunder", starts.front() - clickAudioAt_);
   EXPECT_NEAR(starts.front() - clickAudioAt_, 4.4, 0.5) << "seconds from the click to the thunder";
 }
 
@@ -372,7 +401,10 @@ TEST_F(KrateonShow, OptionKeySilencesTheNextImpact) {
 
   const std::optional<Moment> flash = waitForFlash(*run_, before, clickAt + 1.0);
   EXPECT_TRUE(flash.has_value()) << "the meteor still strikes";
-  if (flash) run_->remember("silent-flash", flash->image);
+  if (flash) {
+    run_->remember("silent-flash", flash->image);
+    note("seconds from the silent click to the flash", flash->at - clickAt);
+  }
 
   run_->waitUntil(clickAt + 5.3);  // past the impact and the break
   const AudioTrack sound = run_->audio();
@@ -388,6 +420,7 @@ TEST_F(KrateonShow, EscapeFadesOutAndEndsWithStatusZero) {
   const Clock::time_point pressed = Clock::now();
   const auto status = run_->process().waitForExit(4.0);
   const double took = secondsSince(pressed);
+  note("seconds from Escape to the end", took);
   ASSERT_TRUE(status.has_value()) << "still running 4 s after Escape";
   EXPECT_EQ(*status, 0);
   EXPECT_GE(took, 1.9);
@@ -432,10 +465,13 @@ TEST_F(KrateonKeys, WKeyDrawsLinesThenPointsThenPolygonsAgain) {
 
   const double lines =
       lit(pressAndWait({"w"}, "lines", [&](const Image& i) { return lit(i) < 0.7 * solid; }).image);
+  note("lit share of the planet, polygons", solid);
+  note("lit share of the planet, lines", lines);
   EXPECT_LT(lines, 0.7 * solid) << "lines leave gaps";
   EXPECT_GT(lines, 0.03) << "but are drawn";
   const double points = lit(
       pressAndWait({"w"}, "points", [&](const Image& i) { return lit(i) < 0.5 * lines; }).image);
+  note("lit share of the planet, points", points);
   EXPECT_LT(points, 0.5 * lines) << "points leave more";
   EXPECT_GT(points, 0.001) << "but are drawn";
   const double again = lit(pressAndWait({"w"}, "polygons-again", [&](const Image& i) {
@@ -452,6 +488,7 @@ TEST_F(KrateonKeys, CKeyShowsAndHidesTheFrameRateTopRight) {
     return spreadOf(i, kFrameRateArea, isWhite).count >= 40;
   });
   const PixelSpread rate = spreadOf(shown.image, kFrameRateArea, isWhite);
+  note("white frame-rate pixels", rate.count);
   EXPECT_GE(rate.count, 40) << "the frame rate line";
   EXPECT_LE(rate.box.y + rate.box.height, 30);
   const Moment hidden = pressAndWait({"c"}, "rate-off", [](const Image& i) {
@@ -466,6 +503,7 @@ TEST_F(KrateonKeys, QuestionMarkShowsAndHidesTheHelpScreen) {
     return spreadOf(i, kHelpArea, isWhite).rows >= rowsBefore + 250;
   });
   const PixelSpread text = spreadOf(help.image, kHelpArea, isWhite);
+  note("rows with help text", text.rows - rowsBefore);
   EXPECT_GE(text.rows, rowsBefore + 250) << "thirty lines of text";
   EXPECT_GE(text.count, 4000);
   EXPECT_LE(text.box.x, 40) << "the lines start at the left";
@@ -477,9 +515,11 @@ TEST_F(KrateonKeys, QuestionMarkShowsAndHidesTheHelpScreen) {
 
 TEST_F(KrateonKeys, UKeyHidesAndShowsTheStars) {
   const int stars = starCount(run_->shot("stars"));
+  note("star points", stars);
   ASSERT_GE(stars, 300);
   const Moment hidden =
       pressAndWait({"u"}, "no-stars", [&](const Image& i) { return starCount(i) < stars / 10; });
+  note("star points with the stars off", starCount(hidden.image));
   EXPECT_LT(starCount(hidden.image), stars / 10);
   const Moment back = pressAndWait({"u"}, "stars-again",
                                    [&](const Image& i) { return starCount(i) > stars * 7 / 10; });
@@ -549,6 +589,7 @@ TEST_F(KrateonKeys, RKeyDuringTheExitFadeCancelsIt) {
   const Clock::time_point pressed = Clock::now();
   const auto status = run_->process().waitForExit(4.0);
   const double took = secondsSince(pressed);
+  note("seconds from Escape to the end", took);
   ASSERT_TRUE(status.has_value()) << "still running 4 s after Escape";
   EXPECT_EQ(*status, 0);
   EXPECT_GE(took, 1.9);
