@@ -38,6 +38,9 @@ constexpr double kSoundRise = 4;
 constexpr double kFlashMeanRise = 5;
 constexpr int kFlashPixelRise = 40;
 
+// Share of the broken planet's disc where the glowing core shows between the pieces.
+constexpr double kLeastCoreShare = 0.03;
+
 const Rect kMessageArea = {0, 0, 330, 34};                 // "Press ? key for Help Screen"
 const Rect kFrameRateArea = {kWidth - 130, 0, 130, 34};    // "%3d Frame/Sec"
 const Rect kHelpArea = {20, 40, 600, kHeight - 80};        // the help screen's two blocks
@@ -89,13 +92,6 @@ int cellsWithStars(const Image& image) {
   return cells;
 }
 
-// The square around a disc, `scale` radii from its centre each way.
-Rect around(const Disc& disc, double scale) {
-  const double r = disc.radius * scale;
-  return {static_cast<int>(disc.x - r), static_cast<int>(disc.y - r), static_cast<int>(2 * r),
-          static_cast<int>(2 * r)};
-}
-
 // Where the second picture is clearly brighter than the first.
 PixelSpread brightened(const Image& before, const Image& after) {
   Image difference = after;
@@ -118,6 +114,7 @@ std::optional<Moment> waitForFlash(KrateonRun& run, const Image& before, double 
     if (meanBrightness(moment.image, moment.image.bounds()) >= dark + kFlashMeanRise) {
       return moment;
     }
+    sleepSeconds(0.03);  // leave the processor to the program
   }
   return std::nullopt;
 }
@@ -343,16 +340,16 @@ TEST_F(KrateonShow, ClickStrikesThePlanetWithFlashFireSparksAndBoom) {
   note("fire pixels", hot.count);
   note("fire centre from the planet centre, in radii",
        std::hypot(hot.centerX - struck.x, hot.centerY - struck.y) / struck.radius);
-  note("sharp dots before", sharpDots(beforeClick_, around(planet, 1.3), 60));
-  note("sharp dots after", sharpDots(fire, around(struck, 1.3), 60));
+  const int dotsBefore = sparkDots(beforeClick_, planet, 0.9);
+  const int dotsAfter = sparkDots(fire, struck, 0.9);
+  note("sharp dots on the planet before", dotsBefore);
+  note("sharp dots on the planet after", dotsAfter);
   EXPECT_GE(hot.count, 30) << "fire-coloured pixels over the planet";
   if (hot.count > 0) {
     EXPECT_LE(std::hypot(hot.centerX - struck.x, hot.centerY - struck.y), 0.8 * struck.radius)
         << "fire centred at (" << hot.centerX << ", " << hot.centerY << ")";
   }
-  EXPECT_GE(sharpDots(fire, around(struck, 1.3), 60),
-            sharpDots(beforeClick_, around(planet, 1.3), 60) + 10)
-      << "sparks";
+  EXPECT_GE(dotsAfter, dotsBefore + 15) << "sparks";
 
   const AudioTrack sound = run_->audio();
   const auto starts =
@@ -369,24 +366,40 @@ TEST_F(KrateonShow, PlanetBreaksWithThunderAroundAGlowingCore) {
   EXPECT_LE(spreadInDisc(beforeClick_, *planetAtClick_, 1.0, isEmber).count, 100)
       << "the whole planet shows no core";
 
-  run_->waitUntil(clickAt_ + 5.2);
-  const Image broken = run_->shot("fragments");
-  const auto pieces = findPlanet(broken);
+  // The planet breaks 4.4 s after the click. Its pieces drift and turn apart at a speed drawn
+  // anew at every break, so the core shows between them sooner or later: look until the pieces
+  // begin to fade.
+  run_->waitUntil(clickAt_ + 4.0);
+  Moment broken;
+  std::optional<Disc> pieces;
+  double coreShare = 0;
+  do {
+    sleepSeconds(0.1);
+    broken = {run_->session().capture(), run_->elapsed()};
+    pieces = findPlanet(broken.image);
+    if (!pieces) continue;
+    const double area = 3.14159 * pieces->radius * pieces->radius;
+    coreShare = spreadInDisc(broken.image, *pieces, 1.0, isEmber).count / area;
+  } while (coreShare < kLeastCoreShare && run_->elapsed() < clickAt_ + 6.6);
+  run_->remember("fragments", broken.image);
   ASSERT_TRUE(pieces.has_value()) << "nothing left of the planet";
   SCOPED_TRACE("fragments: " + pieces->describe());
-  const double area = 3.14159 * pieces->radius * pieces->radius;
-  const int ember = spreadInDisc(broken, *pieces, 1.0, isEmber).count;
-  note("core share of the disc", ember / area);
-  note("lit share of the disc", litFraction(broken, *pieces, 0.9, 30));
-  EXPECT_GE(ember, 0.03 * area) << "the glowing core between the fragments";
-  EXPECT_GE(litFraction(broken, *pieces, 0.9, 30), 0.3) << "the fragments themselves";
+  note("seconds from the click to the core showing", broken.at - clickAt_);
+  note("core share of the disc", coreShare);
+  EXPECT_GE(coreShare, kLeastCoreShare) << "the glowing core between the fragments";
+  const int colours = distinctColours(broken.image, pieces->x, pieces->y, pieces->radius, 30);
+  note("colours of the pieces", colours);
+  EXPECT_GE(colours, 12) << "the pieces keep the planet's texture";
 
+  // The scene's clock follows the wall clock only while frames take under 0.1 s, so a loaded
+  // machine may stretch the 4.4 s a little.
   const AudioTrack sound = run_->audio();
   const auto starts =
-      soundStarts(sound, clickAudioAt_ + 2.0, clickAudioAt_ + 5.2, kSoundLevel, kSoundRise);
+      soundStarts(sound, clickAudioAt_ + 2.0, clickAudioAt_ + 5.5, kSoundLevel, kSoundRise);
   ASSERT_FALSE(starts.empty()) << "no thunder in the sound file";
   note("seconds from the click to the thunder", starts.front() - clickAudioAt_);
-  EXPECT_NEAR(starts.front() - clickAudioAt_, 4.4, 0.5) << "seconds from the click to the thunder";
+  EXPECT_GE(starts.front() - clickAudioAt_, 3.9) << "seconds from the click to the thunder";
+  EXPECT_LE(starts.front() - clickAudioAt_, 5.2) << "seconds from the click to the thunder";
 }
 
 TEST_F(KrateonShow, OptionKeySilencesTheNextImpact) {
@@ -416,8 +429,8 @@ TEST_F(KrateonShow, OptionKeySilencesTheNextImpact) {
 
 TEST_F(KrateonShow, EscapeFadesOutAndEndsWithStatusZero) {
   ASSERT_TRUE(run_->process().running());
+  const Clock::time_point pressed = Clock::now();  // the key goes out right after this
   ASSERT_TRUE(run_->session().key({"Escape"}));
-  const Clock::time_point pressed = Clock::now();
   const auto status = run_->process().waitForExit(4.0);
   const double took = secondsSince(pressed);
   note("seconds from Escape to the end", took);
@@ -585,8 +598,8 @@ TEST_F(KrateonKeys, RKeyDuringTheExitFadeCancelsIt) {
   const Image after = run_->shot("after-reset");
   EXPECT_GE(starCount(after), 300) << "the scene is still drawn";
 
+  const Clock::time_point pressed = Clock::now();  // the key goes out right after this
   ASSERT_TRUE(run_->session().key({"Escape"}));
-  const Clock::time_point pressed = Clock::now();
   const auto status = run_->process().waitForExit(4.0);
   const double took = secondsSince(pressed);
   note("seconds from Escape to the end", took);

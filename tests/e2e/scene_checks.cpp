@@ -16,6 +16,7 @@ constexpr int kPlanetCell = 4;
 constexpr double kSmallestPlanetRadius = 25;
 constexpr double kLeastAspect = 0.45;  // width to height
 constexpr double kLeastFill = 0.3;     // of the bounding box
+constexpr int kSparkRise = 60;         // above the pixels around, of 255
 
 template <class F>
 void forEachInDisc(const Image& image, const Disc& disc, double scale, F f) {
@@ -74,6 +75,16 @@ double textureContrast(const Image& image, const Disc& disc) {
     ++lit;
   });
   return lit > 0 ? static_cast<double>(differing) / lit : 0;
+}
+
+int sparkDots(const Image& image, const Disc& disc, double scale) {
+  const double r = disc.radius * scale;
+  const Rect box = {static_cast<int>(disc.x - r), static_cast<int>(disc.y - r),
+                    static_cast<int>(2 * r) + 1, static_cast<int>(2 * r) + 1};
+  return sharpDots(image, box, kSparkRise, [&](int x, int y) {
+    const double dx = x - disc.x, dy = y - disc.y;
+    return dx * dx + dy * dy <= r * r;
+  });
 }
 
 }  // namespace e2e

@@ -40,6 +40,10 @@ double litFraction(const Image& image, const Disc& disc, double scale, int minCh
 // one.
 double textureContrast(const Image& image, const Disc& disc);
 
+// Sharp bright dots within `scale` x the disc's radius, where the planet hides the stars: the
+// sparks of an impact.
+int sparkDots(const Image& image, const Disc& disc, double scale);
+
 // How many pixels of a colour class lie within `scale` x the disc's radius, and where.
 template <class Pred>
 PixelSpread spreadInDisc(const Image& image, const Disc& disc, double scale, Pred matches) {

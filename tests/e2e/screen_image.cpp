@@ -222,10 +222,12 @@ int isolatedPoints(const Image& image, Rect area, int minChannel, int maxNeighbo
   return count;
 }
 
-int sharpDots(const Image& image, Rect area, int rise) {
+int sharpDots(const Image& image, Rect area, int rise,
+              const std::function<bool(int, int)>& counts) {
   int count = 0;
   forEachPixel(image, area, [&](int x, int y, Rgb pixel) {
     if (x < 2 || y < 2 || x >= image.width - 2 || y >= image.height - 2) return;
+    if (!counts(x, y)) return;
     int ring = 0;
     for (int d = -2; d <= 2; ++d) {
       ring += image.at(x + d, y - 2).brightness() + image.at(x + d, y + 2).brightness();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -105,7 +106,8 @@ int distinctColours(const Image& image, double centerX, double centerY, double r
 int isolatedPoints(const Image& image, Rect area, int minChannel, int maxNeighbours = 6);
 
 // Pixels at least `rise` brighter than the mean of the ring of pixels two steps away: the
-// sharp dots that sparks make, also over a textured surface.
-int sharpDots(const Image& image, Rect area, int rise);
+// sharp dots that sparks make, also over a textured surface. Only pixels for which
+// counts(x, y) holds are looked at.
+int sharpDots(const Image& image, Rect area, int rise, const std::function<bool(int, int)>& counts);
 
 }  // namespace e2e
