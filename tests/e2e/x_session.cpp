@@ -399,9 +399,16 @@ Image XSession::capture() {
   image.height = height_;
   image.rgb.resize(static_cast<size_t>(width_) * height_ * 3);
   size_t out = 0;
+  // Xvfb's 24-bit screens hold 32-bit little-endian pixels: read them straight, which keeps a
+  // capture short enough to follow the flash frame by frame.
+  const bool direct = shot->bits_per_pixel == 32 && shot->byte_order == LSBFirst &&
+                      __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
   for (int row = 0; row < height_; ++row) {
+    const char* line = shot->data + static_cast<size_t>(row) * shot->bytes_per_line;
     for (int column = 0; column < width_; ++column) {
-      const unsigned long pixel = XGetPixel(shot, column, row);
+      uint32_t word = 0;
+      if (direct) std::memcpy(&word, line + 4 * column, 4);
+      const unsigned long pixel = direct ? word : XGetPixel(shot, column, row);
       image.rgb[out++] = static_cast<uint8_t>((pixel & shot->red_mask) >> redShift);
       image.rgb[out++] = static_cast<uint8_t>((pixel & shot->green_mask) >> greenShift);
       image.rgb[out++] = static_cast<uint8_t>((pixel & shot->blue_mask) >> blueShift);
