@@ -36,13 +36,13 @@ bool KrateonRun::start(const Command& command, const std::string& workDir) {
   options.outputFile = outputPath_;
   options.env["SDL_AUDIODRIVER"] = "disk";
   options.env["SDL_DISKAUDIOFILE"] = audioPath_;
+  launched_ = Clock::now();
   process_ = session_.launch(command, options);
   if (!process_.started()) {
     error_ = "cannot start " + command.front();
     return false;
   }
   window_ = session_.waitForWindow("^Krateon$", kWindowTimeoutSeconds, &process_);
-  shown_ = Clock::now();
   if (window_ == 0) {
     error_ = "no window titled Krateon appeared" +
              endedBecause(process_.waitForExit(0.1), workDir) + "; it printed: " + output();

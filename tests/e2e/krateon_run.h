@@ -25,8 +25,8 @@ class KrateonRun {
   ChildProcess& process() { return process_; }
   unsigned long window() const { return window_; }
 
-  // Seconds since the window appeared, close to the program's own clock.
-  double elapsed() const { return secondsSince(shown_); }
+  // Seconds since the program was started: its own clock starts a moment later.
+  double elapsed() const { return secondsSince(launched_); }
   void waitUntil(double elapsedSeconds) const { sleepSeconds(elapsedSeconds - elapsed()); }
 
   // Captures the screen and remembers the picture under the name.
@@ -48,7 +48,7 @@ class KrateonRun {
   XSession session_;
   ChildProcess process_;
   unsigned long window_ = 0;
-  Clock::time_point shown_;
+  Clock::time_point launched_;
   std::string error_;
   std::string audioPath_;
   std::string outputPath_;

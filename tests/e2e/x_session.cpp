@@ -387,25 +387,30 @@ ChildProcess XSession::launch(const Command& command, SpawnOptions options) {
 }
 
 Image XSession::capture() {
+  return capture({0, 0, width_, height_});
+}
+
+Image XSession::capture(Rect area) {
   Image image;
   Display* x = static_cast<Display*>(connection_);
   if (x == nullptr) return image;
-  XImage* shot = XGetImage(x, DefaultRootWindow(x), 0, 0, width_, height_, AllPlanes, ZPixmap);
+  XImage* shot = XGetImage(x, DefaultRootWindow(x), area.x, area.y, area.width, area.height,
+                           AllPlanes, ZPixmap);
   if (shot == nullptr) return image;
   const int redShift = maskShift(shot->red_mask);
   const int greenShift = maskShift(shot->green_mask);
   const int blueShift = maskShift(shot->blue_mask);
-  image.width = width_;
-  image.height = height_;
-  image.rgb.resize(static_cast<size_t>(width_) * height_ * 3);
+  image.width = area.width;
+  image.height = area.height;
+  image.rgb.resize(static_cast<size_t>(area.width) * area.height * 3);
   size_t out = 0;
   // Xvfb's 24-bit screens hold 32-bit little-endian pixels: read them straight, which keeps a
   // capture short enough to follow the flash frame by frame.
   const bool direct = shot->bits_per_pixel == 32 && shot->byte_order == LSBFirst &&
                       __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
-  for (int row = 0; row < height_; ++row) {
+  for (int row = 0; row < area.height; ++row) {
     const char* line = shot->data + static_cast<size_t>(row) * shot->bytes_per_line;
-    for (int column = 0; column < width_; ++column) {
+    for (int column = 0; column < area.width; ++column) {
       uint32_t word = 0;
       if (direct) std::memcpy(&word, line + 4 * column, 4);
       const unsigned long pixel = direct ? word : XGetPixel(shot, column, row);
@@ -416,6 +421,19 @@ Image XSession::capture() {
   }
   XDestroyImage(shot);
   return image;
+}
+
+double XSession::changesPerSecond(Rect area, double seconds) {
+  const Clock::time_point start = Clock::now();
+  Image last = capture(area);
+  int changes = 0;
+  while (secondsSince(start) < seconds) {
+    Image next = capture(area);
+    if (next.rgb != last.rgb) ++changes;
+    last = std::move(next);
+    sleepSeconds(0.002);
+  }
+  return changes / secondsSince(start);
 }
 
 std::vector<unsigned long> XSession::findWindows(const std::string& titlePattern) {

@@ -98,8 +98,12 @@ class XSession {
   // Starts a program on this display (DISPLAY is set; the options add to it).
   ChildProcess launch(const Command& command, SpawnOptions options);
 
-  // The whole screen as it is now.
+  // The whole screen, or a part of it, as it is now.
   Image capture();
+  Image capture(Rect area);
+  // How many different pictures the area showed per second over the given time: the frame
+  // rate of a program that redraws it all the time (up to the rate of polling, some hundreds).
+  double changesPerSecond(Rect area, double seconds);
 
   // Windows whose title matches the regular expression exactly, as xdotool finds them.
   std::vector<unsigned long> findWindows(const std::string& titlePattern);
