@@ -11,6 +11,7 @@ namespace e2e {
 namespace {
 
 constexpr double kWindowTimeoutSeconds = 20.0;
+constexpr double kFullScreenSeconds = 5.0;
 
 // Why the program ended, from its exit status (the harness uses 126 and 127 for a failed start).
 std::string endedBecause(std::optional<int> status, const std::string& workDir) {
@@ -47,6 +48,16 @@ bool KrateonRun::start(const Command& command, const std::string& workDir) {
     error_ = "no window titled Krateon appeared" +
              endedBecause(process_.waitForExit(0.1), workDir) + "; it printed: " + output();
     return false;
+  }
+  // The toolkit maps a small window first and asks for full screen right after; wait for that
+  // (the tests that care check the size themselves).
+  const Clock::time_point mapped = Clock::now();
+  while (secondsSince(mapped) < kFullScreenSeconds) {
+    const auto geometry = session_.geometry(window_);
+    if (geometry && geometry->width == session_.width() && geometry->height == session_.height()) {
+      break;
+    }
+    sleepSeconds(0.02);
   }
   if (!session_.activate(window_)) {
     error_ = "cannot give the Krateon window the focus";

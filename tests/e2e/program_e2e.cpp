@@ -37,7 +37,7 @@ constexpr double kSoundRise = 4;
 
 // The flash lifts the mean brightness of the screen by far more than this (of 255); a pixel
 // counts as lit up by it when it rises by kFlashPixelRise.
-constexpr double kFlashMeanRise = 5;
+constexpr double kFlashMeanRise = 2.5;
 constexpr int kFlashPixelRise = 40;
 
 // Share of the broken planet's disc where the glowing core shows between the pieces.
@@ -116,7 +116,7 @@ std::optional<Moment> waitForFlash(KrateonRun& run, const Image& before, double 
     if (meanBrightness(moment.image, moment.image.bounds()) >= dark + kFlashMeanRise) {
       return moment;
     }
-    sleepSeconds(0.03);  // leave the processor to the program
+    sleepSeconds(0.015);  // leave the processor to the program
   }
   return std::nullopt;
 }
