@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +31,9 @@ constexpr double kServerStartSeconds = 15.0;
 constexpr double kWindowManagerStartSeconds = 15.0;
 constexpr double kPollSeconds = 0.05;
 constexpr int kHighestInheritedFd = 4096;
+// A busy machine (a build next door) must not stall the frames whose timing the tests check, so
+// the X server and the program under test run a little ahead of other work where allowed.
+constexpr int kDisplayNiceness = -5;
 
 // Everything a child needs, prepared before fork so the child only calls async-signal-safe
 // functions between fork and exec.
@@ -70,6 +74,7 @@ pid_t forkExec(const Command& command, const SpawnOptions& options, int outFd, i
     setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(127);
+    if (options.niceness != 0) setpriority(PRIO_PROCESS, 0, options.niceness);
     if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
     const int devNull = open("/dev/null", O_RDWR);
     dup2(devNull, STDIN_FILENO);
@@ -313,6 +318,7 @@ bool XSession::startServer() {
   SpawnOptions options;
   options.keepFd = ready[1];
   options.outputFile = scratch_ + "/xvfb.log";
+  options.niceness = kDisplayNiceness;
   const std::string screen = std::to_string(width_) + "x" + std::to_string(height_) + "x24";
   server_ = ChildProcess({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", screen,
                           "-nolisten", "tcp", "-noreset"},

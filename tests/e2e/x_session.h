@@ -27,6 +27,7 @@ struct SpawnOptions {
   std::map<std::string, std::string> env;  // added to (or replacing) the test's environment
   std::string outputFile;                  // standard output and error; empty: /dev/null
   int keepFd = -1;                         // one descriptor the child keeps open, -1: none
+  int niceness = 0;  // scheduling priority, -20 (first) .. 19; raising it needs root, else ignored
 };
 
 // A child process that leads its own process group. The group is killed when the object goes,
