@@ -1,19 +1,18 @@
-// What a person meets when starting Krateon: a full-screen window that fades in, a planet among
-// stars, a meteor at every click with a flash and a boom, the planet breaking with a thunderclap,
-// keys that change the picture, and Escape, which fades out and ends the program.
+// Krateon's show as a person meets it: one full-screen window that fades in with the sliding
+// title and the start message, a textured planet among stars, a click that sends a meteor (flash,
+// fire, sparks, boom), the planet shattering with a thunderclap around its glowing core, the key
+// that silences the next impact, and Escape, which fades out and ends the program with status 0.
 //
-// Two runs of the real program, each on its own X server: KrateonShow watches the show and the
-// mouse, KrateonKeys the keys. The tests of a run share it and follow one timeline, so they run
-// in the order written; times are seconds since the program was started, close to its own clock.
-// While the sun is behind the viewer (about 5 to 20 s after the start, the same at every start)
-// the planet's face is lit, so the checks that look at the planet happen then. The scene's clock
-// keeps pace with the wall clock while the program draws at least 10 frames a second; the tests
-// measure that rate and name it when a timing fails.
+// One run of the real program on its own X server; the tests share it and follow one timeline,
+// so they run in the order written. Times are seconds since the program was started, close to
+// its own clock. While the sun is behind the viewer (about 5 to 20 s after the start, the same at
+// every start) the planet's face is lit, so the checks that look at the planet happen then. The
+// scene's clock keeps pace with the wall clock while the program draws at least 10 frames a
+// second; the tests measure that rate and name it when a timing fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,15 +20,13 @@
 
 #include "disk_audio.h"
 #include "krateon_run.h"
+#include "program_test.h"
 #include "scene_checks.h"
 #include "screen_image.h"
 #include "x_session.h"
 
 namespace e2e {
 namespace {
-
-constexpr int kWidth = 1280;
-constexpr int kHeight = 720;
 
 // Sound starts: a 10 ms window this loud (of 32768) and four times louder than just before.
 constexpr double kSoundLevel = 300;
@@ -43,57 +40,6 @@ constexpr int kFlashPixelRise = 40;
 
 // Share of the broken planet's disc where the glowing core shows between the pieces.
 constexpr double kLeastCoreShare = 0.03;
-
-const Rect kMessageArea = {0, 0, 330, 34};                 // "Press ? key for Help Screen"
-const Rect kFrameRateArea = {kWidth - 130, 0, 130, 34};    // "%3d Frame/Sec"
-const Rect kHelpArea = {20, 40, 600, kHeight - 80};        // the help screen's two blocks
-const Rect kBelowMessage = {0, 40, kWidth, kHeight - 40};  // where the sliding title goes
-
-// A picture with the moment it was taken.
-struct Moment {
-  Image image;
-  double at = 0;  // seconds since the window appeared
-};
-
-// Prints a measured value, so that a passing run shows its margins too.
-void note(const std::string& what, double value) {
-  std::cout << "    measured " << what << ": " << value << "\n";
-}
-
-std::string currentTestName() {
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-// Polls the screen until the condition holds or the timeout passes; the last picture.
-template <class Pred>
-Moment waitForPicture(KrateonRun& run, double timeoutSeconds, Pred holds) {
-  const Clock::time_point start = Clock::now();
-  Moment moment;
-  do {
-    moment = {run.session().capture(), run.elapsed()};
-    if (holds(moment.image)) break;
-    sleepSeconds(0.05);
-  } while (secondsSince(start) < timeoutSeconds);
-  return moment;
-}
-
-int starCount(const Image& image) {
-  return isolatedPoints(image, image.bounds(), 40);
-}
-
-// Cells of a 4 x 4 grid over the screen that hold at least three star points.
-int cellsWithStars(const Image& image) {
-  int cells = 0;
-  for (int row = 0; row < 4; ++row) {
-    for (int column = 0; column < 4; ++column) {
-      const Rect cell = {column * image.width / 4, row * image.height / 4, image.width / 4,
-                         image.height / 4};
-      cells += isolatedPoints(image, cell, 40) >= 3;
-    }
-  }
-  return cells;
-}
 
 // Where the second picture is clearly brighter than the first.
 PixelSpread brightened(const Image& before, const Image& after) {
@@ -133,86 +79,6 @@ std::optional<Moment> waitForFlash(KrateonRun& run, const Image& before, double 
   }
   return std::nullopt;
 }
-
-bool inside(Rect area, int x, int y) {
-  return x >= area.x && y >= area.y && x < area.x + area.width && y < area.y + area.height;
-}
-
-// Mean brightness of the picture without the message line, which shows at full strength while
-// the scene fades in. (The title shows all the time, so it adds the same to every picture.)
-double sceneBrightness(const Image& image) {
-  double sum = 0;
-  long count = 0;
-  forEachPixel(image, image.bounds(), [&](int x, int y, Rgb pixel) {
-    if (inside(kMessageArea, x, y)) return;
-    sum += pixel.brightness();
-    ++count;
-  });
-  return count > 0 ? sum / count : 0;
-}
-
-// The picture with the planet painted black.
-Image withoutPlanet(const Image& image) {
-  const auto planet = findPlanet(image);
-  if (!planet) return image;
-  Image copy = image;
-  const double r = planet->radius * 1.1;
-  forEachPixel(image, image.bounds(), [&](int x, int y, Rgb) {
-    const double dx = x - planet->x, dy = y - planet->y;
-    if (dx * dx + dy * dy > r * r) return;
-    const size_t i = (static_cast<size_t>(y) * image.width + x) * 3;
-    copy.rgb[i] = copy.rgb[i + 1] = copy.rgb[i + 2] = 0;
-  });
-  return copy;
-}
-
-// Share of the bounding box that the pixels fill: letters leave gaps, blocks do not.
-double fillOfBox(const PixelSpread& spread) {
-  return spread.count == 0
-             ? 0
-             : static_cast<double>(spread.count) / (spread.box.width * spread.box.height);
-}
-
-// The shared run of one test suite, with the bookkeeping every test needs.
-class ProgramTest : public testing::Test {
- protected:
-  // Measures how many frames a second the program draws now (it redraws the middle of the screen
-  // every frame) and prints it.
-  static void measurePace(KrateonRun& run) {
-    framesPerSecond_ =
-        run.session().changesPerSecond({kWidth / 2 - 100, kHeight / 2 - 100, 200, 200}, 1.0);
-    note("frames per second", framesPerSecond_);
-  }
-  // For the messages of timed checks.
-  static std::string pace() {
-    return " (the program drew " + std::to_string(static_cast<int>(framesPerSecond_)) +
-           " frames a second; below 10 its clock falls behind)";
-  }
-
-  static bool startRun(std::unique_ptr<KrateonRun>& run, std::string& error) {
-    run = std::make_unique<KrateonRun>(kWidth, kHeight);
-    if (!run->start({KRATEON_PROGRAM}, KRATEON_ASSET_DIR)) error = run->error();
-    return error.empty();
-  }
-
-  static double framesPerSecond_;
-
-  // Keeps the pictures of a failed test and shows what the program printed.
-  static void finishTest(KrateonRun* run) {
-    if (run == nullptr) return;
-    if (testing::Test::HasFailure()) {
-      run->keepShots(artifactFolder(), currentTestName());
-      std::cout << "Pictures kept in " << artifactFolder() << "; the program printed:\n"
-                << run->output() << "\n";
-    } else {
-      run->forgetShots();
-    }
-  }
-};
-
-// ---------------------------------------------------------------- the show and the mouse
-
-double ProgramTest::framesPerSecond_ = 0;
 
 class KrateonShow : public ProgramTest {
  protected:
@@ -488,177 +354,6 @@ TEST_F(KrateonShow, OptionKeySilencesTheNextImpact) {
 
 TEST_F(KrateonShow, EscapeFadesOutAndEndsWithStatusZero) {
   ASSERT_TRUE(run_->process().running());
-  const Clock::time_point pressed = Clock::now();  // the key goes out right after this
-  ASSERT_TRUE(run_->session().key({"Escape"}));
-  const auto status = run_->process().waitForExit(4.0);
-  const double took = secondsSince(pressed);
-  note("seconds from Escape to the end", took);
-  ASSERT_TRUE(status.has_value()) << "still running 4 s after Escape";
-  EXPECT_EQ(*status, 0);
-  EXPECT_GE(took, 1.9) << pace();
-  EXPECT_LE(took, 2.6) << pace();
-}
-
-// ---------------------------------------------------------------- the keys
-
-class KrateonKeys : public ProgramTest {
- protected:
-  static void SetUpTestSuite() { startRun(run_, startError_); }
-  static void TearDownTestSuite() { run_.reset(); }
-  void SetUp() override { ASSERT_TRUE(startError_.empty()) << startError_; }
-  void TearDown() override { finishTest(run_.get()); }
-
-  // Presses the keys and waits for the picture to show the change.
-  template <class Pred>
-  static Moment pressAndWait(const std::vector<std::string>& keys, const std::string& name,
-                             Pred holds) {
-    EXPECT_TRUE(run_->session().key(keys));
-    Moment moment = waitForPicture(*run_, 3.0, holds);
-    run_->remember(name, moment.image);
-    return moment;
-  }
-
-  static std::unique_ptr<KrateonRun> run_;
-  static std::string startError_;
-};
-
-std::unique_ptr<KrateonRun> KrateonKeys::run_;
-std::string KrateonKeys::startError_;
-
-TEST_F(KrateonKeys, WKeyDrawsLinesThenPointsThenPolygonsAgain) {
-  run_->waitUntil(3.8);
-  measurePace(*run_);
-  run_->waitUntil(5.0);
-  const Image filled = run_->shot("polygons");
-  const auto planet = findPlanet(filled);
-  ASSERT_TRUE(planet.has_value());
-  SCOPED_TRACE(planet->describe());
-  auto lit = [&](const Image& image) { return litFraction(image, *planet, 0.8, 30); };
-  const double solid = lit(filled);
-  ASSERT_GE(solid, 0.3) << "the planet should be mostly lit now";
-
-  const double lines =
-      lit(pressAndWait({"w"}, "lines", [&](const Image& i) { return lit(i) < 0.7 * solid; }).image);
-  note("lit share of the planet, polygons", solid);
-  note("lit share of the planet, lines", lines);
-  EXPECT_LT(lines, 0.7 * solid) << "lines leave gaps";
-  EXPECT_GT(lines, 0.03) << "but are drawn";
-  const double points = lit(
-      pressAndWait({"w"}, "points", [&](const Image& i) { return lit(i) < 0.5 * lines; }).image);
-  note("lit share of the planet, points", points);
-  EXPECT_LT(points, 0.5 * lines) << "points leave more";
-  EXPECT_GT(points, 0.001) << "but are drawn";
-  const double again = lit(pressAndWait({"w"}, "polygons-again", [&](const Image& i) {
-                             return lit(i) > 0.8 * solid;
-                           }).image);
-  EXPECT_GT(again, 0.8 * solid);
-}
-
-TEST_F(KrateonKeys, CKeyShowsAndHidesTheFrameRateTopRight) {
-  run_->waitUntil(9.5);  // after the first impact's flash
-  const int before = spreadOf(run_->shot("no-rate"), kFrameRateArea, isWhite).count;
-  EXPECT_LE(before, 5);
-  const Moment shown = pressAndWait({"c"}, "rate", [](const Image& i) {
-    return spreadOf(i, kFrameRateArea, isWhite).count >= 40;
-  });
-  const PixelSpread rate = spreadOf(shown.image, kFrameRateArea, isWhite);
-  note("white frame-rate pixels", rate.count);
-  EXPECT_GE(rate.count, 40) << "the frame rate line";
-  EXPECT_LE(rate.box.y + rate.box.height, 30);
-  const Moment hidden = pressAndWait({"c"}, "rate-off", [](const Image& i) {
-    return spreadOf(i, kFrameRateArea, isWhite).count <= 5;
-  });
-  EXPECT_LE(spreadOf(hidden.image, kFrameRateArea, isWhite).count, 5);
-}
-
-TEST_F(KrateonKeys, QuestionMarkShowsAndHidesTheHelpScreen) {
-  const int rowsBefore = spreadOf(run_->shot("no-help"), kHelpArea, isWhite).rows;
-  const Moment help = pressAndWait({"question"}, "help", [&](const Image& i) {
-    return spreadOf(i, kHelpArea, isWhite).rows >= rowsBefore + 250;
-  });
-  const PixelSpread text = spreadOf(help.image, kHelpArea, isWhite);
-  note("rows with help text", text.rows - rowsBefore);
-  EXPECT_GE(text.rows, rowsBefore + 250) << "thirty lines of text";
-  EXPECT_GE(text.count, 4000);
-  EXPECT_LE(text.box.x, 40) << "the lines start at the left";
-  const Moment hidden = pressAndWait({"question"}, "help-off", [&](const Image& i) {
-    return spreadOf(i, kHelpArea, isWhite).rows <= rowsBefore + 40;
-  });
-  EXPECT_LE(spreadOf(hidden.image, kHelpArea, isWhite).rows, rowsBefore + 40);
-}
-
-TEST_F(KrateonKeys, UKeyHidesAndShowsTheStars) {
-  const int stars = starCount(run_->shot("stars"));
-  note("star points", stars);
-  ASSERT_GE(stars, 300);
-  const Moment hidden =
-      pressAndWait({"u"}, "no-stars", [&](const Image& i) { return starCount(i) < stars / 10; });
-  note("star points with the stars off", starCount(hidden.image));
-  EXPECT_LT(starCount(hidden.image), stars / 10);
-  const Moment back = pressAndWait({"u"}, "stars-again",
-                                   [&](const Image& i) { return starCount(i) > stars * 7 / 10; });
-  EXPECT_GT(starCount(back.image), stars * 7 / 10);
-}
-
-TEST_F(KrateonKeys, LKeyAddsBlackBarsTopAndBottom) {
-  // Three presses: bars of 15 % of the height. The message stays in the top-left corner, and a
-  // 2-pixel star at the edge of the picture may reach one row into a bar.
-  const int bar = kHeight * 15 / 100 - 2;
-  const Rect top = {kMessageArea.width, 0, kWidth - kMessageArea.width, bar};
-  const Rect bottom = {0, kHeight - bar, kWidth, bar};
-  auto litIn = [](const Image& image, Rect area) {
-    return spreadOf(image, area, [](Rgb p) { return p.maxChannel() >= 24; }).count;
-  };
-  const Image open = run_->shot("no-bars");
-  ASSERT_GE(isolatedPoints(open, bottom, 40), 10) << "stars where the bar will be";
-  const Moment bars = pressAndWait({"l", "l", "l"}, "bars", [&](const Image& i) {
-    return litIn(i, top) + litIn(i, bottom) == 0;
-  });
-  EXPECT_EQ(litIn(bars.image, top), 0);
-  EXPECT_EQ(litIn(bars.image, bottom), 0);
-  EXPECT_GE(starCount(bars.image), 100) << "the middle still shows the scene";
-  // Nine more presses go up to 6 and back down to 0.
-  const Moment none =
-      pressAndWait({"l", "l", "l", "l", "l", "l", "l", "l", "l"}, "bars-gone",
-                   [&](const Image& i) { return isolatedPoints(i, bottom, 40) >= 5; });
-  EXPECT_GE(isolatedPoints(none.image, bottom, 40), 5);
-}
-
-TEST_F(KrateonKeys, FKeySwitchesToA512WindowAndBack) {
-  XSession& session = run_->session();
-  const unsigned long window = run_->window();
-  auto sizeIs = [&](int width, int height) {
-    const Clock::time_point start = Clock::now();
-    while (secondsSince(start) < 5.0) {
-      const auto geometry = session.geometry(window);
-      if (geometry && geometry->width == width && geometry->height == height) return true;
-      sleepSeconds(0.1);
-    }
-    return false;
-  };
-  ASSERT_TRUE(session.key({"f"}));
-  EXPECT_TRUE(sizeIs(512, 512)) << "a 512 x 512 window";
-  EXPECT_EQ(session.property(window, "_NET_WM_STATE").find("FULLSCREEN"), std::string::npos);
-  run_->shot("window");
-  ASSERT_TRUE(session.key({"f"}));
-  EXPECT_TRUE(sizeIs(kWidth, kHeight)) << "full screen again";
-  const auto geometry = session.geometry(window);
-  ASSERT_TRUE(geometry.has_value());
-  EXPECT_EQ(geometry->x, 0);
-  EXPECT_EQ(geometry->y, 0);
-  EXPECT_NE(session.property(window, "_NET_WM_STATE").find("FULLSCREEN"), std::string::npos);
-  session.activate(window);  // the keyboard stays with the program for the tests after
-}
-
-TEST_F(KrateonKeys, RKeyDuringTheExitFadeCancelsIt) {
-  ASSERT_TRUE(run_->session().key({"Escape"}));
-  sleepSeconds(0.6);
-  ASSERT_TRUE(run_->session().key({"r"}));
-  sleepSeconds(2.6);  // past the end the fade would have had
-  ASSERT_TRUE(run_->process().running()) << "R should have cancelled the exit";
-  const Image after = run_->shot("after-reset");
-  EXPECT_GE(starCount(after), 300) << "the scene is still drawn";
-
   const Clock::time_point pressed = Clock::now();  // the key goes out right after this
   ASSERT_TRUE(run_->session().key({"Escape"}));
   const auto status = run_->process().waitForExit(4.0);
