@@ -19,7 +19,7 @@ inline bool isHot(Rgb p) {
 }
 // The glowing core between the fragments: red-orange with almost no blue.
 inline bool isEmber(Rgb p) {
-  return p.r >= 70 && p.g * 22 <= p.r * 10 && p.b * 5 <= p.r;
+  return p.r >= 50 && p.g * 22 <= p.r * 10 && p.b * 5 <= p.r;
 }
 
 struct Disc {

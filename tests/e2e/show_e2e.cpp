@@ -288,7 +288,7 @@ TEST_F(KrateonShow, PlanetBreaksWithThunderAroundAGlowingCore) {
 
   // The planet breaks 4.4 s after the click. Its pieces drift and turn apart at a speed drawn
   // anew at every break, so the core shows between them sooner or later: look until the pieces
-  // begin to fade.
+  // have faded to half.
   run_->waitUntil(clickAt_ + 4.0);
   Moment broken;
   std::optional<Disc> pieces;
@@ -300,7 +300,7 @@ TEST_F(KrateonShow, PlanetBreaksWithThunderAroundAGlowingCore) {
     if (!pieces) continue;
     const double area = 3.14159 * pieces->radius * pieces->radius;
     coreShare = spreadInDisc(broken.image, *pieces, 1.0, isEmber).count / area;
-  } while (coreShare < kLeastCoreShare && run_->elapsed() < clickAt_ + 6.6);
+  } while (coreShare < kLeastCoreShare && run_->elapsed() < clickAt_ + 7.2);
   run_->remember("fragments", broken.image);
   ASSERT_TRUE(pieces.has_value()) << "nothing left of the planet";
   SCOPED_TRACE("fragments: " + pieces->describe());
