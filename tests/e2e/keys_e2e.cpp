@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "krateon_run.h"
-#include "program_test.h"
+#include "program_fixture.h"
 #include "scene_checks.h"
 #include "screen_image.h"
 #include "x_session.h"

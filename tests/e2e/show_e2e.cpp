@@ -20,7 +20,7 @@
 
 #include "disk_audio.h"
 #include "krateon_run.h"
-#include "program_test.h"
+#include "program_fixture.h"
 #include "scene_checks.h"
 #include "screen_image.h"
 #include "x_session.h"

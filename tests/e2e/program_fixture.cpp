@@ -1,6 +1,6 @@
 // What the end-to-end tests of the running program share: the screen and its text areas, the
 // measurements they make on it, and the fixture base that starts one run for a whole suite.
-#include "program_test.h"
+#include "program_fixture.h"
 
 #include <iostream>
 
