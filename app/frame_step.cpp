@@ -71,15 +71,25 @@ void drawIntroTitle() {
 void advanceFrameClock(int toolkitMs) {
   // The toolkit's count is a signed 32-bit value that wraps after 24.8 days; the difference
   // taken modulo 2^32 stays right across that wrap. A count that runs backwards is a stall.
-  const std::int32_t stepMs =
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(toolkitMs) -
-                                static_cast<std::uint32_t>(lastToolkitMs));
+  const std::int32_t stepMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(toolkitMs) -
+                                                        static_cast<std::uint32_t>(lastToolkitMs));
   lastToolkitMs = toolkitMs;
   const bool stalled = stepMs < 0 || stepMs > kMaxFrameStepMs;
   uptimeMs += stepMs < 0 ? static_cast<long long>(kStallStep * 1000) : stepMs;
   previousNow = now;
   now = uptimeMs * 0.001;
   frameDt = stalled ? kStallStep : static_cast<float>(stepMs * 0.001);
+}
+
+void resetFrameClock() {
+  lastToolkitMs = 0;
+  uptimeMs = 0;
+  now = previousNow = 0;
+  frameDt = 0;
+  framesPerSecond = 30;
+  fpsFrameCount = 0;
+  fpsNextSecond = 1.0;
+  textureAnimTimer = 0;
 }
 
 bool frameStep() {

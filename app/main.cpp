@@ -2,4 +2,6 @@
 // Everything else lives in the scene library.
 #include "app/startup.h"
 
-int main(int argc, char** argv) { return runKrateon(argc, argv); }
+int main(int argc, char** argv) {
+  return runKrateon(argc, argv);
+}

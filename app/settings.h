@@ -6,17 +6,17 @@ class SceneSettings {
  public:
   virtual ~SceneSettings() = default;
 
-  int fieldOfView = 0;     // degrees, 1..179, default 70
-  int letterbox = 0;       // 0..6, bars of letterbox * 5 % of the height each
-  int tessellation = 0;    // 3..40, default 30: slices and stacks of the planet
-  int universeOn = 0;      // star field shown, default 1
-  int clearEachFrame = 0;  // 0 = hyperspace (no clear), default 1
-  int spotlightsOn = 0;    // planet lit, default 1
-  int polyMode = 0;        // 0 polygons, 1 lines, 2 points
-  int cameraMode = 0;      // 0 auto, 1 manual
-  int impactSoundOn = 0;   // default 1
-  int planetImage = 0;     // 0..9, default 3
-  int fpsClockOn = 0;      // frames-per-second line, default 0
+  int fieldOfView = 0;         // degrees, 1..179, default 70
+  int letterbox = 0;           // 0..6, bars of letterbox * 5 % of the height each
+  int tessellation = 0;        // 3..40, default 30: slices and stacks of the planet
+  int universeOn = 0;          // star field shown, default 1
+  int clearEachFrame = 0;      // 0 = hyperspace (no clear), default 1
+  int spotlightsOn = 0;        // planet lit, default 1
+  int polyMode = 0;            // 0 polygons, 1 lines, 2 points
+  int cameraMode = 0;          // 0 auto, 1 manual
+  int impactSoundOn = 0;       // default 1
+  int planetImage = 0;         // 0..9, default 3
+  int fpsClockOn = 0;          // frames-per-second line, default 0
   float rotateSpeed = 0;       // > 0, phase slots 1-3
   float movementSpeed = 0;     // > 0, phase slots 4-6
   float cameraZ = 0;           // eye distance, default 0.35
@@ -28,14 +28,14 @@ class SceneSettings {
 
 extern SceneSettings sceneSettings;
 
-extern int paused;             // freezes the auto camera and phase slots 1-9
-extern int readoutMode;        // 0 none, 1 matrix readout, 2 direction readout
-extern int fullScreen;         // 1 at start; not reset
-extern int helpShown;          // help screen on; not reset
-extern int forceClear;         // one clear on the next frame; not reset
-extern double exitFadeStart;   // `now` at ESC, seconds; 0 = not exiting
-extern int letterboxStep;      // -5..6, position in the letterbox cycle; not reset
-extern int firstResetDone;     // set at the end of every reset
+extern int paused;            // freezes the auto camera and phase slots 1-9
+extern int readoutMode;       // 0 none, 1 matrix readout, 2 direction readout
+extern int fullScreen;        // 1 at start; not reset
+extern int helpShown;         // help screen on; not reset
+extern int forceClear;        // one clear on the next frame; not reset
+extern double exitFadeStart;  // `now` at ESC, seconds; 0 = not exiting
+extern int letterboxStep;     // -5..6, position in the letterbox cycle; not reset
+extern int firstResetDone;    // set at the end of every reset
 
 // Restores every default: reseeds the generator from elapsedMs, cancels an exit fade,
 // clears the particles, re-centres the camera and aims a new impact.

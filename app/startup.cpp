@@ -101,7 +101,9 @@ void onReshape(int width, int height) {
   glViewport(0, 0, width, height);
 }
 
-void onIdle() { glutPostRedisplay(); }
+void onIdle() {
+  glutPostRedisplay();
+}
 
 void onDisplay() {
   elapsedMs = glutGet(GLUT_ELAPSED_TIME);

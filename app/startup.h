@@ -6,9 +6,9 @@ constexpr int kPointerHomeX = 450;  // pointer home, pixels from the window's to
 constexpr int kPointerHomeY = 350;
 constexpr unsigned kInitialSeed = 22;
 
-extern int windowWidth;   // pixels, written only by onReshape; 0 until the first reshape
+extern int windowWidth;  // pixels, written only by onReshape; 0 until the first reshape
 extern int windowHeight;
-extern int elapsedMs;     // the toolkit's elapsed milliseconds, read at the start of a redraw
+extern int elapsedMs;  // the toolkit's elapsed milliseconds, read at the start of a redraw
 
 // The whole program: creates the window, registers callbacks, initialises and runs the loop.
 // Returns 1 (after printing "App cannot initialize.\n") when initialisation fails.

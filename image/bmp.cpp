@@ -1,6 +1,50 @@
-// Placeholder until image loading lands.
+// BMP texture loading: reads a 128 x 128 or 256 x 256 24-bit image file from the working
+// directory, decodes it and turns it into a texture.
 #include "image/bmp.h"
 
-void decodeBmpImage(const unsigned char*, std::size_t, int, int, int, unsigned char*) {}
-GLuint loadBmpTexture128(const char*, int, int, int) { return 0; }
-GLuint loadBmpTexture256(const char*, int, int, int) { return 0; }
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "image/texture_upload.h"
+
+namespace {
+
+constexpr int kLargestImage = 256;
+
+// Scratch space of the loaders, used only during start-up: the file's bytes (never more than
+// a 256 x 256 file needs) and the decoded image.
+unsigned char fileBytes[bmpFileBytes(kLargestImage)];
+unsigned char imageRgba[kLargestImage * kLargestImage * 4];
+
+// Reads at most `limit` bytes of `fileName` into fileBytes; `count` gets the number read.
+// False when the file cannot be opened or is not a regular file: a directory opens fine
+// but cannot be read, and a device or pipe could block or never end.
+bool readFileStart(const char* fileName, std::size_t limit, std::size_t& count) {
+  if (fileName == nullptr) return false;
+  std::FILE* file = std::fopen(fileName, "rb");
+  if (file == nullptr) return false;
+  struct stat info {};
+  const bool regular = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+  count = regular ? std::fread(fileBytes, 1, limit, file) : 0;
+  std::fclose(file);
+  return regular;
+}
+
+GLuint loadBmpTexture(const char* fileName, int n, int alphaValue, int threshold, int mipmap,
+                      GLint mipmapMinFilter) {
+  std::size_t count = 0;
+  if (!readFileStart(fileName, bmpFileBytes(n), count)) return 0;
+  decodeBmpImage(fileBytes, count, n, alphaValue, threshold, imageRgba);
+  return createRgbaTexture(imageRgba, n, mipmap, mipmapMinFilter);
+}
+
+}  // namespace
+
+GLuint loadBmpTexture128(const char* fileName, int alphaValue, int threshold, int mipmap) {
+  return loadBmpTexture(fileName, 128, alphaValue, threshold, mipmap, GL_NEAREST_MIPMAP_NEAREST);
+}
+
+GLuint loadBmpTexture256(const char* fileName, int alphaValue, int threshold, int mipmap) {
+  return loadBmpTexture(fileName, 256, alphaValue, threshold, mipmap, GL_LINEAR_MIPMAP_NEAREST);
+}

@@ -8,5 +8,6 @@ if [[ ! -f "$root/build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 cmake --build "$root/build" -j "$(nproc)" >/dev/null
+mkdir -p "$root/build/assets"
 cd "$root/build/assets"
 exec ../krateon "$@"

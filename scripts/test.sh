@@ -16,10 +16,7 @@ build() {  # build DIR CMAKE-ARGS...
 build build -DCMAKE_BUILD_TYPE=Release
 build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRATEON_SANITIZE=ON
 
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
-export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export SDL_AUDIODRIVER=dummy
+export SDL_AUDIODRIVER=dummy  # the sanitizer settings come with each test (tests/CMakeLists.txt)
 
 run_tests() {  # run_tests DIR
   xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \

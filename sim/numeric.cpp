@@ -11,14 +11,18 @@ namespace {
 std::uint32_t randomSeed = 1;  // the generator's whole state
 }
 
-void seedRandom(unsigned seed) { randomSeed = seed; }
+void seedRandom(unsigned seed) {
+  randomSeed = seed;
+}
 
 int nextRandom() {
   randomSeed = randomSeed * 214013u + 2531011u;
   return static_cast<int>((randomSeed >> 16) & 0x7FFFu);
 }
 
-double randomUniform(double range) { return nextRandom() / 32768.0 * range; }
+double randomUniform(double range) {
+  return nextRandom() / 32768.0 * range;
+}
 
 float easeBlend(float from, float to, float t) {
   const float w = static_cast<float>((1.0 - std::cos(t * kPi)) * 0.5);
