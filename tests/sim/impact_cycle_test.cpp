@@ -103,6 +103,16 @@ TEST_F(ImpactCycle, TheImpactJoltsTheCameraAndSendsTheBurstOutward) {
   EXPECT_FLOAT_EQ(particleSystem.driftX[kFire], 0.8f * impactPoint.x);
   EXPECT_FLOAT_EQ(particleSystem.driftY[kSmoke], 0.6f * impactPoint.y);
   EXPECT_FLOAT_EQ(particleSystem.driftZ[kSpark], impactPoint.z);
+  // 50 fire, 10 smoke and 100 sparks, all starting at the impact point.
+  int live[kParticleKinds] = {};
+  for (const Particle& p : particleSystem.particles) {
+    if (!p.active) continue;
+    ++live[p.kind];
+    EXPECT_NEAR(p.position[0], impactPoint.x, 5e-3);  // one frame of flight at most
+  }
+  EXPECT_EQ(live[kFire], 50);
+  EXPECT_EQ(live[kSmoke], 10);
+  EXPECT_EQ(live[kSpark], 100);
 }
 
 TEST_F(ImpactCycle, AStepOverTheImpactWindowSkipsImpactButNotFlashOrGlow) {
