@@ -22,7 +22,6 @@ constexpr float kBreakStart = 5.0f;                    // impactClock
 constexpr float kFadeHold = 0.33f;  // quarter-seconds of full brightness after the break
 constexpr float kFadeRate = 1.5f;
 constexpr float kCoreGreen = 0.35f;  // the core's colour is (1, 0.35, 0) times its brightness
-constexpr float kCloudBrightness = 0.75f;
 
 }  // namespace
 

@@ -25,7 +25,6 @@ constexpr float kGlowEnd = 5.0f;       // impactClock
 constexpr double kTrembleFrequency = 6000.0;
 constexpr double kTrembleAmplitude = 0.004;  // scene units, peak to peak
 constexpr double kColourCycleFrequency = 5.0;
-constexpr float kCloudBrightness = 0.75f;
 
 // An angle of a steady turn, reduced to one turn in double precision so that it stays exact
 // in the single-precision rotation however long the scene clock has run.

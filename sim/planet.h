@@ -11,10 +11,11 @@ constexpr double kCloudRadius = 0.072;  // the Earth's clouds and their fragment
 constexpr double kCoreRadius = 0.068;   // the glowing core of the shattered planet
 constexpr double kMoonRadius = 0.015;
 
-constexpr int kCraterImage = 0;          // planet image of the moon and the meteor
-constexpr int kCloudImage = 1;           // colour-cycled image; also the clouds and the core
-constexpr int kEarthImage = 3;           // the one image with a cloud layer and a moon
-constexpr double kCloudDrift = -0.0125;  // texture widths per second, clouds against surface
+constexpr int kCraterImage = 0;            // planet image of the moon and the meteor
+constexpr int kCloudImage = 1;             // colour-cycled image; also the clouds and the core
+constexpr int kEarthImage = 3;             // the one image with a cloud layer and a moon
+constexpr double kCloudDrift = -0.0125;    // texture widths per second, clouds against surface
+constexpr float kCloudBrightness = 0.75f;  // the clouds' grey, times the planet's brightness
 
 // A closed textured sphere about the current origin as stacks - 1 quad strips, pole axis y.
 // u = column * uScale / slices + uOffset, v = ring * vScale / stacks + vOffset; outside faces

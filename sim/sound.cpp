@@ -72,6 +72,9 @@ void restoreStderr(int saved) {
 }
 
 bool openDevice() {
+  // SDL would otherwise turn SIGINT and SIGTERM into quit events that nobody reads, and the
+  // program could no longer be interrupted or terminated.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   silenceAlsa();
   if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, kOutputChannels, kBufferFrames) != 0) {

@@ -7,6 +7,7 @@
 #include <SDL2/SDL.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -200,6 +201,16 @@ TEST_F(Sound, PlayingReturnsAtOnceAndEveryRequestIsCounted) {
   EXPECT_STREQ(lastSoundRequested(), "boom.wav");
   EXPECT_LT(slowest, 50.0) << "a two-second WAV loads and starts within a frame or so";
   RecordProperty("slowest_play_ms", std::to_string(slowest));
+}
+
+TEST_F(Sound, TheProgramStillEndsOnInterruptAndTerminate) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  initSound();
+  for (const int signal : {SIGINT, SIGTERM}) {
+    struct sigaction action {};
+    sigaction(signal, nullptr, &action);
+    EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+  }
 }
 
 TEST_F(Sound, PlayingBeforeStartUpOrAfterShutdownIsSilence) {
