@@ -219,9 +219,7 @@ TEST_F(Camera, TheManualCameraTurnsByTheLastOffsetEveryFrame) {
   cameraPitch = 5;
   cameraFrame();
   const Vec3d offset = cameraOffset;
-  // A motion event at (460, 340), ten pixels right of and above the pointer home.
-  mouseOffset = PointerOffset{460 - 450, 340 - 350};
-  mouseMoved = 1;
+  onMouseMotion(460, 340);  // ten pixels right of and above the pointer home
   for (int frame = 1; frame <= 3; ++frame) {
     cameraFrame();
     EXPECT_NEAR(cameraHeading, 10 + frame * 1.0, 1e-9);

@@ -1,5 +1,6 @@
 // The impact cycle driven frame by frame with a controlled frame time: when the impact, the
 // break and the wrap happen, what each of them does, and which sounds they ask for.
+#include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "app/camera.h"
 #include "app/frame_step.h"
+#include "app/input.h"
 #include "app/phase_bank.h"
 #include "app/settings.h"
 #include "fx/particles.h"
@@ -215,9 +217,11 @@ TEST_F(ImpactCycle, NoSoundIsAskedForWithTheImpactSoundOff) {
 TEST_F(ImpactCycle, AClickRestartsTheFlightAndStrikesWhenTheClockPassesOne) {
   impactClock = 6.0f;
   frame(0.02f);
-  // The left button sets the clock back into the flight and aims at the view.
-  impactClock = 0.5f;
-  aimImpact(1);
+  cameraHeading = 90;
+  cameraPitch = 0;
+  onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 450, 350);
+  EXPECT_EQ(impactClock, 0.5f);
+  EXPECT_NEAR(impactPoint.x, -0.07, 1e-6) << "aimed at the point facing the view";
   int framesToImpact = 0;
   for (float clock = 0.5f; !(clock > 1.0f); clock += 0.02f) ++framesToImpact;
   for (int i = 0; i < 30; ++i) frame(0.02f);
