@@ -1,7 +1,7 @@
-// Krateon's keys as a person meets them: w draws lines, then points; c shows the frame rate at
-// the top right; ? the help screen; u hides the stars; l adds black bars; f gives a 512 x 512
-// window and full screen again; r during the closing fade cancels it, and Escape then ends the
-// program with status 0.
+// Krateon's keys as a person meets them: w draws lines, then points, while p holds the camera
+// still; c shows the frame rate at the top right; ? the help screen; u hides the stars; l adds
+// black bars; f gives a 512 x 512 window and full screen again; r during the closing fade cancels
+// it, and Escape then ends the program with status 0.
 //
 // One run of the real program on its own X server; the tests share it and run in the order
 // written. Times are seconds since the program was started.
@@ -47,7 +47,10 @@ std::string KrateonKeys::startError_;
 TEST_F(KrateonKeys, WKeyDrawsLinesThenPointsThenPolygonsAgain) {
   run_->waitUntil(3.8);
   measurePace(*run_);
+  // P holds the camera, so the planet stays where it is while the drawing mode changes.
   run_->waitUntil(5.0);
+  ASSERT_TRUE(run_->session().key({"p"}));
+  sleepSeconds(0.3);
   const Image filled = run_->shot("polygons");
   const auto planet = findPlanet(filled);
   ASSERT_TRUE(planet.has_value());
@@ -67,10 +70,14 @@ TEST_F(KrateonKeys, WKeyDrawsLinesThenPointsThenPolygonsAgain) {
   note("lit share of the planet, points", points);
   EXPECT_LT(points, 0.5 * lines) << "points leave more";
   EXPECT_GT(points, 0.001) << "but are drawn";
-  const double again = lit(pressAndWait({"w"}, "polygons-again", [&](const Image& i) {
-                             return lit(i) > 0.8 * solid;
-                           }).image);
-  EXPECT_GT(again, 0.8 * solid);
+  const Moment polygons =
+      pressAndWait({"w"}, "polygons-again", [&](const Image& i) { return lit(i) > 0.8 * solid; });
+  EXPECT_GT(lit(polygons.image), 0.8 * solid);
+  const auto held = findPlanet(polygons.image);
+  ASSERT_TRUE(held.has_value());
+  EXPECT_NEAR(held->x, planet->x, 6) << "the paused camera holds still";
+  EXPECT_NEAR(held->y, planet->y, 6) << "the paused camera holds still";
+  ASSERT_TRUE(run_->session().key({"p"}));
 }
 
 TEST_F(KrateonKeys, CKeyShowsAndHidesTheFrameRateTopRight) {
