@@ -52,9 +52,9 @@ at 6.3
 shot planet
 at 7.0
 xdotool mousemove 640 360 click 1  # a meteor at the point facing the viewer
-at 7.45                            # the shot lands some 0.1 to 0.2 s later
+at 7.6                             # the shot lands some 0.1 to 0.2 s later
 shot impact
-at 12.6
+at 13.3
 shot fragments
 at 17.8                            # the next planet has faded in
 xdotool key question
