@@ -9,7 +9,9 @@ out=$root/docs/screenshots.png
 
 if [[ -z "${KRATEON_BUILD_DIR:-}" ]]; then
   "$root/scripts/setup.sh"
-  [[ -f "$build/CMakeCache.txt" ]] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  if [[ ! -f "$build/CMakeCache.txt" ]]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
   cmake --build "$build" -j "$(nproc)" >/dev/null
 fi
 
@@ -32,7 +34,8 @@ for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 export DISPLAY=:$(head -n1 "$work/display")
 XDG_CONFIG_HOME=$work XDG_CACHE_HOME=$work openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+for _ in $(seq 100); do wm_ready && break; sleep 0.1; done
 
 (cd "$build/assets" && SDL_AUDIODRIVER=dummy exec ../krateon) &
 pids+=($!)
@@ -41,7 +44,10 @@ window=$(timeout 20 xdotool search --sync --name '^Krateon$' | head -n1)
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 
 at() {  # at SECONDS: sleeps until that long after the start
-  sleep "$(awk -v s="$start" -v t="$1" -v n="$(date +%s.%N)" 'BEGIN { w = s + t - n; print (w > 0 ? w : 0) }')"
+  local now wait
+  now=$(date +%s.%N)
+  wait=$(awk -v s="$start" -v t="$1" -v n="$now" 'BEGIN { w = s + t - n; print (w > 0 ? w : 0) }')
+  sleep "$wait"
 }
 shot() {  # shot NAME
   import -window root "$work/$1.png"

@@ -1,5 +1,5 @@
 // One run of Krateon on a private X desktop: starts it with its sound going to a file, knows
-// when its window appeared, and keeps the screenshots a test looked at for inspection.
+// when it was started, and keeps the screenshots a test looked at for inspection.
 #include "krateon_run.h"
 
 #include <filesystem>
