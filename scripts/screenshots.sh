@@ -44,10 +44,10 @@ window=$(timeout 20 xdotool search --sync --name '^Krateon$' | head -n1)
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 
 at() {  # at SECONDS: sleeps until that long after the start
-  local now wait
+  local now delay
   now=$(date +%s.%N)
-  wait=$(awk -v s="$start" -v t="$1" -v n="$now" 'BEGIN { w = s + t - n; print (w > 0 ? w : 0) }')
-  sleep "$wait"
+  delay=$(awk -v s="$start" -v t="$1" -v n="$now" 'BEGIN { w = s + t - n; print (w > 0 ? w : 0) }')
+  sleep "$delay"
 }
 shot() {  # shot NAME
   import -window root "$work/$1.png"
