@@ -116,11 +116,14 @@ TEST_F(KrateonInstall, ManualPageRendersAndNamesEveryCommand) {
   }
 }
 
-TEST_F(KrateonInstall, LauncherStartsTheProgramFromAnotherDirectory) {
+TEST_F(KrateonInstall, LauncherStartsTheProgramFromAnotherDirectoryWithItsArguments) {
   const std::string elsewhere = root_ + "/elsewhere";
   fs::create_directories(elsewhere);
   KrateonRun run(1280, 720);
-  ASSERT_TRUE(run.start({prefix_ + "/bin/krateon"}, elsewhere)) << run.error();
+  // The display comes as an argument, which the launcher must pass on: DISPLAY leads nowhere.
+  ASSERT_TRUE(run.start({prefix_ + "/bin/krateon", "-display", kDisplayArgument}, elsewhere,
+                        {{"DISPLAY", ":4242"}}))
+      << run.error();
   run.waitUntil(6.0);  // faded in, lit by the sun behind the viewer
   const Image image = run.shot("installed");
   const auto planet = findPlanet(image);

@@ -27,10 +27,15 @@ std::string endedBecause(std::optional<int> status, const std::string& workDir) 
 
 KrateonRun::KrateonRun(int width, int height) : session_(width, height) {}
 
-bool KrateonRun::start(const Command& command, const std::string& workDir) {
+bool KrateonRun::start(const Command& command, const std::string& workDir,
+                       const std::map<std::string, std::string>& env) {
   if (!session_.start()) {
     error_ = session_.error();
     return false;
+  }
+  Command resolved = command;
+  for (std::string& argument : resolved) {
+    if (argument == kDisplayArgument) argument = session_.display();
   }
   audioPath_ = session_.scratchDir() + "/sound.raw";
   outputPath_ = session_.scratchDir() + "/program.log";
@@ -38,12 +43,13 @@ bool KrateonRun::start(const Command& command, const std::string& workDir) {
   options.workDir = workDir;
   options.outputFile = outputPath_;
   options.niceness = kProgramNiceness;
+  options.env = env;
   options.env["SDL_AUDIODRIVER"] = "disk";
   options.env["SDL_DISKAUDIOFILE"] = audioPath_;
   launched_ = Clock::now();
-  process_ = session_.launch(command, options);
+  process_ = session_.launch(resolved, options);
   if (!process_.started()) {
-    error_ = "cannot start " + command.front();
+    error_ = "cannot start " + resolved.front();
     return false;
   }
   window_ = session_.waitForWindow("^Krateon$", kWindowTimeoutSeconds, &process_);

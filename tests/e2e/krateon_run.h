@@ -2,6 +2,7 @@
 // when it was started, and keeps the screenshots a test looked at for inspection.
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,13 +13,19 @@
 
 namespace e2e {
 
+// In a command, stands for the display of the run's own X server.
+inline const std::string kDisplayArgument = "@display@";
+
 class KrateonRun {
  public:
   KrateonRun(int width, int height);
 
   // Starts the X session and the program in workDir, waits for its window titled "Krateon"
-  // and gives it the keyboard focus. False with error() set when any step fails.
-  bool start(const Command& command, const std::string& workDir);
+  // and gives it the keyboard focus. False with error() set when any step fails. An argument
+  // kDisplayArgument stands for the session's display; `env` adds to the program's environment
+  // (DISPLAY included: the session's display unless given).
+  bool start(const Command& command, const std::string& workDir,
+             const std::map<std::string, std::string>& env = {});
   const std::string& error() const { return error_; }
 
   XSession& session() { return session_; }

@@ -388,7 +388,7 @@ CommandResult XSession::run(const Command& command, double timeoutSeconds) {
 }
 
 ChildProcess XSession::launch(const Command& command, SpawnOptions options) {
-  options.env["DISPLAY"] = display_;
+  options.env.try_emplace("DISPLAY", display_);
   return ChildProcess(command, options);
 }
 

@@ -96,7 +96,7 @@ class XSession {
 
   // Runs a tool on this display.
   CommandResult run(const Command& command, double timeoutSeconds = 10);
-  // Starts a program on this display (DISPLAY is set; the options add to it).
+  // Starts a program on this display (DISPLAY is set unless the options give it).
   ChildProcess launch(const Command& command, SpawnOptions options);
 
   // The whole screen, or a part of it, as it is now.
