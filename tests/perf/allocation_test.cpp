@@ -1,21 +1,25 @@
 // Steady frames allocate nothing: a whole scripted cycle (click, impact, break, wrap, help
-// screen, messages, keys) is run once to warm up and then again with every heap allocation of
-// the frame thread counted and traced back to the code that asked for it.
+// screen, messages, keys) is run once to warm up and then twice more with every heap allocation
+// of the frame thread counted and put down to the code that asked for it.
 //
 // The test program replaces operator new and malloc for the whole process and forwards to the C
-// library's allocator. While counting, each allocation on the frame thread records its call
-// stack; afterwards each one is put down either to our own code (the scene library and this
-// test, linked into the executable: must be none) or to the library our code had called when it
-// happened (the GL driver, the window toolkit, X, the C library, the sound library), which is
-// reported. The driver's worker threads draw for us but run none of our code; they are counted
-// separately. Sanitizer builds bring their own allocator, so there the test is skipped.
+// library's allocator. While counting, each allocation on the frame thread walks its call stack:
+// when the caller is our own code (the scene library and this test, linked into the executable)
+// it counts as ours, which must never happen; otherwise the library that our innermost frame had
+// called is charged (the GL driver, the window toolkit, X, the C library, the sound library).
+// The GL driver and the window system allocate inside our calls as they see fit; any other
+// library allocates only when our code asks it for something that needs memory, which a steady
+// frame must not do either. The driver's worker threads run none of our code; they are counted
+// apart. Sanitizer builds bring their own allocator, so there the test is skipped.
 #include <GL/freeglut.h>
 #include <dlfcn.h>
 #include <execinfo.h>
 #include <gtest/gtest.h>
+#include <link.h>
 #include <malloc.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,30 +33,69 @@
 #define KRATEON_COUNTING_ALLOCATOR 1
 #endif
 
+#if KRATEON_COUNTING_ALLOCATOR
+
 namespace {
 
-constexpr int kMaxTracedAllocations = 32768;
-constexpr int kTraceDepth = 20;
+constexpr int kTraceDepth = 24;
+constexpr int kMaxObjects = 192;
+constexpr int kNameCapacity = 160;
 
 enum class Source { kMalloc, kNew };
 
-struct TracedAllocation {
-  Source source;
-  int depth;
-  void* frames[kTraceDepth];
+// A loaded object (the executable or a shared library) and the allocations charged to it.
+struct LoadedObject {
+  char name[kNameCapacity];
+  uintptr_t start, end;  // lowest and highest address of its loaded segments
+  long mallocs, news;
+};
+
+struct Counts {
+  long frameThread = 0;      // every allocation on the frame thread
+  long ours = 0;             // asked for by our code (or by libstdc++ on its behalf)
+  long unknownLibrary = 0;   // inside a call of ours into an object loaded while counting
+  long libraryInternal = 0;  // no frame of ours on the stack
+  uintptr_t firstOurs = 0;   // the address in our code of the first allocation of ours
 };
 
 std::atomic<bool> counting{false};
-std::atomic<long> frameThreadAllocations{0};
 std::atomic<long> otherThreadAllocations{0};
-std::atomic<int> traced{0};
-TracedAllocation traces[kMaxTracedAllocations];
 thread_local bool frameThread = false;  // set on the thread that runs the frames
-thread_local bool insideHook = false;   // the tracer's own work is not counted
+thread_local bool insideHook = false;   // the counter's own work is not counted
+Counts counts;
+LoadedObject objects[kMaxObjects];
+int objectCount = 0;
+int executable = -1;
+
+int objectIndexOf(const void* address) {
+  const auto at = reinterpret_cast<uintptr_t>(address);
+  for (int i = 0; i < objectCount; ++i) {
+    if (at >= objects[i].start && at < objects[i].end) return i;
+  }
+  return -1;
+}
+
+int recordObject(dl_phdr_info* info, size_t, void*) {
+  if (objectCount == kMaxObjects) return 1;
+  LoadedObject& o = objects[objectCount];
+  o = {};
+  o.start = UINTPTR_MAX;
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+    if (segment.p_type != PT_LOAD) continue;
+    const uintptr_t begin = info->dlpi_addr + segment.p_vaddr;
+    o.start = std::min(o.start, begin);
+    o.end = std::max(o.end, begin + segment.p_memsz);
+  }
+  if (o.start >= o.end) return 0;
+  std::snprintf(o.name, sizeof o.name, "%s", info->dlpi_name[0] != '\0' ? info->dlpi_name : "");
+  // The executable is the first entry, with an empty name.
+  if (executable < 0 && info->dlpi_name[0] == '\0') executable = objectCount;
+  ++objectCount;
+  return 0;
+}
 
 }  // namespace
-
-#if KRATEON_COUNTING_ALLOCATOR
 
 extern "C" void* __libc_malloc(size_t size);
 extern "C" void* __libc_calloc(size_t count, size_t size);
@@ -66,6 +109,36 @@ extern "C" const char __stop_krateon_alloc_hooks[];
 
 namespace {
 
+bool inHooks(const void* address) {
+  const char* at = static_cast<const char*>(address);
+  return at >= __start_krateon_alloc_hooks && at < __stop_krateon_alloc_hooks;
+}
+
+// The first frame outside the hooks is the one that asked; when that is not our code, the
+// library our innermost frame had called is charged.
+KRATEON_HOOK void charge(Source source) {
+  void* frames[kTraceDepth];
+  const int depth = backtrace(frames, kTraceDepth);
+  int caller = 0;
+  while (caller < depth && inHooks(frames[caller])) ++caller;
+  int ourFrame = caller;
+  while (ourFrame < depth && objectIndexOf(frames[ourFrame]) != executable) ++ourFrame;
+  if (ourFrame == depth) {
+    ++counts.libraryInternal;
+    return;
+  }
+  const int entered = ourFrame > caller ? objectIndexOf(frames[ourFrame - 1]) : executable;
+  if (entered == executable || (entered >= 0 && std::strstr(objects[entered].name, "libstdc++"))) {
+    if (counts.ours++ == 0) counts.firstOurs = reinterpret_cast<uintptr_t>(frames[ourFrame]);
+    return;
+  }
+  if (entered < 0) {
+    ++counts.unknownLibrary;
+    return;
+  }
+  (source == Source::kNew ? objects[entered].news : objects[entered].mallocs) += 1;
+}
+
 KRATEON_HOOK void noteAllocation(Source source) {
   if (!counting.load(std::memory_order_relaxed) || insideHook) return;
   if (!frameThread) {
@@ -73,12 +146,8 @@ KRATEON_HOOK void noteAllocation(Source source) {
     return;
   }
   insideHook = true;
-  frameThreadAllocations.fetch_add(1, std::memory_order_relaxed);
-  const int slot = traced.fetch_add(1, std::memory_order_relaxed);
-  if (slot < kMaxTracedAllocations) {
-    traces[slot].source = source;
-    traces[slot].depth = backtrace(traces[slot].frames, kTraceDepth);
-  }
+  ++counts.frameThread;
+  charge(source);
   insideHook = false;
 }
 
@@ -161,105 +230,12 @@ void operator delete[](void* pointer, size_t, std::align_val_t) noexcept {
   free(pointer);
 }
 
-#endif  // KRATEON_COUNTING_ALLOCATOR
-
 namespace {
 
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 
-// The object file an address lies in, as the dynamic linker names it.
-const void* objectBase(const void* address, const char** name) {
-  Dl_info info{};
-  if (dladdr(address, &info) == 0) {
-    *name = "?";
-    return nullptr;
-  }
-  *name = info.dli_fname != nullptr ? info.dli_fname : "?";
-  return info.dli_fbase;
-}
-
-bool inHooks(const void* address) {
-#if KRATEON_COUNTING_ALLOCATOR
-  const char* at = static_cast<const char*>(address);
-  return at >= __start_krateon_alloc_hooks && at < __stop_krateon_alloc_hooks;
-#else
-  (void)address;
-  return false;
-#endif
-}
-
-constexpr int kMaxLibraries = 16;
-
-struct LibraryCount {
-  const char* name;
-  long mallocs;
-  long news;
-};
-
-struct Attribution {
-  long ours = 0;       // asked for by code in this executable (or by libstdc++ on its behalf)
-  long inLibrary = 0;  // made inside a call of ours into another library
-  long notOurs = 0;    // no frame of our code on the stack (the library's own doing)
-  char firstOurs[256] = {};
-  LibraryCount libraries[kMaxLibraries] = {};
-  int libraryCount = 0;
-
-  void countInLibrary(const char* name, Source source) {
-    ++inLibrary;
-    int i = 0;
-    while (i < libraryCount && std::strcmp(libraries[i].name, name) != 0) ++i;
-    if (i == libraryCount) {
-      if (libraryCount == kMaxLibraries) return;
-      libraries[libraryCount++] = {name, 0, 0};
-    }
-    (source == Source::kNew ? libraries[i].news : libraries[i].mallocs) += 1;
-  }
-};
-
-// Per trace: the first frame outside the hooks is the one that asked. When that is not our
-// code, the library our innermost frame had called is the one that allocated on our behalf.
-Attribution attribute(int count) {
-  Attribution result;
-  const char* ignored = nullptr;
-  const void* executable = objectBase(reinterpret_cast<const void*>(&attribute), &ignored);
-  for (int t = 0; t < count && t < kMaxTracedAllocations; ++t) {
-    const TracedAllocation& trace = traces[t];
-    int caller = 0;
-    while (caller < trace.depth && inHooks(trace.frames[caller])) ++caller;
-    int ourFrame = -1;
-    for (int f = caller; f < trace.depth; ++f) {
-      if (objectBase(trace.frames[f], &ignored) == executable) {
-        ourFrame = f;
-        break;
-      }
-    }
-    const char* kind = trace.source == Source::kNew ? "operator new" : "malloc";
-    if (ourFrame < 0) {
-      ++result.notOurs;
-      continue;
-    }
-    const char* entered = "";
-    if (ourFrame > caller) objectBase(trace.frames[ourFrame - 1], &entered);
-    if (ourFrame == caller || std::strstr(entered, "libstdc++") != nullptr) {
-      ++result.ours;
-      if (result.firstOurs[0] == '\0') {
-        Dl_info info{};
-        dladdr(trace.frames[ourFrame], &info);
-        std::snprintf(result.firstOurs, sizeof result.firstOurs, "%s at %p (%s)", kind,
-                      trace.frames[ourFrame],
-                      info.dli_sname != nullptr ? info.dli_sname : "see addr2line");
-      }
-      continue;
-    }
-    result.countInLibrary(entered, trace.source);
-  }
-  return result;
-}
-
-// The GL driver, the window toolkit and X allocate inside our calls as they see fit; that is
-// theirs to decide. Any other library (the C library, the sound library) allocates only when our
-// code asks it to do something that needs memory, which a steady frame must not.
+// The GL driver, the window toolkit and X allocate inside our calls as they see fit.
 bool isDriverStack(const char* library) {
   constexpr const char* kDriverParts[] = {"dri",        "libGL",   "libglut", "libX",  "libxcb",
                                           "libgallium", "libLLVM", "libxshm", "libdrm"};
@@ -270,9 +246,13 @@ bool isDriverStack(const char* library) {
 }
 
 void startCounting() {
-  frameThreadAllocations = 0;
+  void* warm[2];
+  backtrace(warm, 2);  // its first call loads the unwinder
+  objectCount = 0;
+  executable = -1;
+  dl_iterate_phdr(recordObject, nullptr);
+  counts = {};
   otherThreadAllocations = 0;
-  traced = 0;
   frameThread = true;
   counting = true;
 }
@@ -281,32 +261,34 @@ void stopCounting() {
   counting = false;
 }
 
-Attribution report() {
-  const int count = traced.load();
-  std::printf("frame thread: %ld allocations (operator new and malloc)\n",
-              frameThreadAllocations.load());
-  const Attribution who = attribute(count);
-  std::printf("  ours %ld, inside library calls %ld, library-internal %ld; other threads %ld\n",
-              who.ours, who.inLibrary, who.notOurs, otherThreadAllocations.load());
-  for (int i = 0; i < who.libraryCount; ++i) {
-    std::printf("    inside %s: %ld malloc, %ld operator new\n", who.libraries[i].name,
-                who.libraries[i].mallocs, who.libraries[i].news);
+// Prints the counts; returns the allocations charged to libraries outside the driver stack.
+long report() {
+  std::printf("frame thread: %ld allocations (operator new and malloc)\n", counts.frameThread);
+  std::printf("  ours %ld, library-internal %ld, in unlisted objects %ld; other threads %ld\n",
+              counts.ours, counts.libraryInternal, counts.unknownLibrary,
+              otherThreadAllocations.load());
+  long outsideDriver = counts.unknownLibrary;
+  for (int i = 0; i < objectCount; ++i) {
+    const LoadedObject& o = objects[i];
+    if (o.mallocs + o.news == 0) continue;
+    std::printf("    inside %s: %ld malloc, %ld operator new\n", o.name, o.mallocs, o.news);
+    if (!isDriverStack(o.name)) outsideDriver += o.mallocs + o.news;
   }
-  if (count > kMaxTracedAllocations) {
-    std::printf("  (only the first %d allocations were traced)\n", kMaxTracedAllocations);
+  if (counts.ours > 0) {
+    Dl_info info{};
+    dladdr(reinterpret_cast<void*>(counts.firstOurs), &info);
+    std::printf("  first of ours at %p (%s; addr2line -e the test program -f -C)\n",
+                reinterpret_cast<void*>(counts.firstOurs),
+                info.dli_sname != nullptr ? info.dli_sname : "not exported");
   }
-  return who;
+  return outsideDriver;
 }
 
-long outsideDriverStack(const Attribution& who) {
-  long total = 0;
-  for (int i = 0; i < who.libraryCount; ++i) {
-    if (!isDriverStack(who.libraries[i].name)) {
-      total += who.libraries[i].mallocs + who.libraries[i].news;
-    }
-  }
-  return total;
-}
+}  // namespace
+
+#endif  // KRATEON_COUNTING_ALLOCATOR
+
+namespace {
 
 // The counter itself: an allocation of ours and one made by the C library for us are seen and
 // put down to the right side. Without this a counter that saw nothing would pass everything.
@@ -321,9 +303,9 @@ TEST(AllocationCounter, TellsOurAllocationsFromLibraryOnes) {
   stopCounting();
   delete[] ours;
   free(copy);
-  const Attribution who = report();
-  EXPECT_EQ(who.ours, 1);
-  EXPECT_EQ(outsideDriverStack(who), 1);  // strdup, inside the C library
+  const long outsideDriver = report();
+  EXPECT_EQ(counts.ours, 1);
+  EXPECT_EQ(outsideDriver, 1);  // strdup, inside the C library
 #endif
 }
 
@@ -342,11 +324,11 @@ TEST(SteadyFrames, AllocateNothingThroughWholeCyclesOfUse) {
   stopCounting();
   const struct mallinfo2 after = mallinfo2();
 
-  const Attribution who = report();
+  const long outsideDriver = report();
   std::printf("  heap in use: %+ld bytes\n",
               static_cast<long>(after.uordblks) - static_cast<long>(before.uordblks));
-  EXPECT_EQ(who.ours, 0) << "first: " << who.firstOurs;
-  EXPECT_EQ(outsideDriverStack(who), 0) << "allocations in libraries our code called (above)";
+  EXPECT_EQ(counts.ours, 0) << "allocations asked for by our code (above)";
+  EXPECT_EQ(outsideDriver, 0) << "allocations in libraries our code called (above)";
 #endif
 }
 
