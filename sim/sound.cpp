@@ -1,5 +1,7 @@
 // Sound playback on SDL2_mixer: one WAV at a time from the working directory, started
 // asynchronously. No device, a missing file or a bad one all mean silence and nothing else.
+// A decoded file is kept and played again while the file on disk stays the same, so an impact
+// costs its frame neither a file read nor the decoder's allocations.
 #include "sim/sound.h"
 
 #include <SDL2/SDL.h>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -20,18 +23,32 @@ constexpr int kSoundChannel = 0;     // the one mixer channel this program plays
 // The scene's sounds last seconds; a file far beyond that would stall a frame while loading.
 constexpr off_t kMaxSoundFileBytes = 16 * 1024 * 1024;
 constexpr size_t kNameCapacity = 64;
+constexpr int kKeptSounds = 4;  // decoded files kept; the scene plays two
 
 enum class Device { kClosed, kOpen, kUnavailable };
 
 using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
 
+// A decoded file and what identified the file when it was read: a rewritten or replaced file
+// differs in one of these and is read again.
+struct KeptSound {
+  char name[kNameCapacity];
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  timespec modified;
+  Mix_Chunk* chunk;  // null: slot unused
+};
+
 }  // namespace
 
 namespace {
 
-Device device = Device::kClosed;    // kUnavailable: opening failed; silent until shutdown
-Mix_Chunk* playingChunk = nullptr;  // the chunk started on kSoundChannel; null when none
-int requestCount = 0;               // playSound calls since start
+Device device = Device::kClosed;         // kUnavailable: opening failed; silent until shutdown
+KeptSound keptSounds[kKeptSounds] = {};  // owned chunks, freed when replaced or at shutdown
+int nextKeptSlot = 0;                    // the slot the next newly read file replaces
+Mix_Chunk* unkeptChunk = nullptr;  // playing, from a name too long to keep; freed when stopped
+int requestCount = 0;              // playSound calls since start
 char lastRequest[kNameCapacity] = "";
 
 void discardSdlLog(void*, int, SDL_LogPriority, const char*) {}
@@ -87,17 +104,59 @@ bool openDevice() {
 
 // Only a regular file of sensible size is handed to the loader: a FIFO would block it and a
 // huge file would stall the frame.
-bool isLoadableFile(const char* fileName) {
-  struct stat info {};
-  if (stat(fileName, &info) != 0) return false;
+bool isLoadableFile(const struct stat& info) {
   return S_ISREG(info.st_mode) && info.st_size <= kMaxSoundFileBytes;
 }
 
-// Halting first guarantees the mixer no longer reads the chunk when it is freed.
+bool sameFile(const KeptSound& kept, const char* fileName, const struct stat& info) {
+  return kept.chunk != nullptr && std::strcmp(kept.name, fileName) == 0 &&
+         kept.device == info.st_dev && kept.inode == info.st_ino && kept.size == info.st_size &&
+         kept.modified.tv_sec == info.st_mtim.tv_sec &&
+         kept.modified.tv_nsec == info.st_mtim.tv_nsec;
+}
+
+// Halting guarantees the mixer no longer reads any chunk, so a chunk may then be freed.
 void stopPlaying() {
   Mix_HaltChannel(kSoundChannel);
-  Mix_FreeChunk(playingChunk);
-  playingChunk = nullptr;
+  Mix_FreeChunk(unkeptChunk);
+  unkeptChunk = nullptr;
+}
+
+void forgetKeptSounds() {
+  for (KeptSound& kept : keptSounds) {
+    Mix_FreeChunk(kept.chunk);
+    kept = {};
+  }
+  nextKeptSlot = 0;
+}
+
+// The decoded sound of the file, read now only when it is not kept already; null when the
+// file cannot be played. Must be called with the channel halted.
+Mix_Chunk* soundOf(const char* fileName) {
+  struct stat info {};
+  if (stat(fileName, &info) != 0 || !isLoadableFile(info)) return nullptr;
+  for (const KeptSound& kept : keptSounds) {
+    if (sameFile(kept, fileName, info)) return kept.chunk;
+  }
+  if (std::strlen(fileName) >= kNameCapacity) return unkeptChunk = Mix_LoadWAV(fileName);
+  Mix_Chunk* chunk = Mix_LoadWAV(fileName);
+  if (chunk == nullptr) return nullptr;
+  // A slot that still holds an older copy of this file is reused first.
+  int slot = nextKeptSlot;
+  for (int i = 0; i < kKeptSounds; ++i) {
+    if (std::strcmp(keptSounds[i].name, fileName) == 0) slot = i;
+  }
+  if (slot == nextKeptSlot) nextKeptSlot = (nextKeptSlot + 1) % kKeptSounds;
+  KeptSound& kept = keptSounds[slot];
+  Mix_FreeChunk(kept.chunk);
+  kept = {};
+  std::snprintf(kept.name, sizeof kept.name, "%s", fileName);
+  kept.device = info.st_dev;
+  kept.inode = info.st_ino;
+  kept.size = info.st_size;
+  kept.modified = info.st_mtim;
+  kept.chunk = chunk;
+  return chunk;
 }
 
 }  // namespace
@@ -114,20 +173,17 @@ void playSound(const char* fileName) {
   ++requestCount;
   std::snprintf(lastRequest, sizeof lastRequest, "%s", fileName != nullptr ? fileName : "");
   if (device != Device::kOpen || fileName == nullptr) return;
-  Mix_Chunk* next = isLoadableFile(fileName) ? Mix_LoadWAV(fileName) : nullptr;
   // A new request replaces what is still playing, also when the new file cannot be played.
   stopPlaying();
+  Mix_Chunk* next = soundOf(fileName);
   if (next == nullptr) return;
-  if (Mix_PlayChannel(kSoundChannel, next, 0) < 0) {
-    Mix_FreeChunk(next);
-    return;
-  }
-  playingChunk = next;
+  Mix_PlayChannel(kSoundChannel, next, 0);  // a chunk that did not start stays owned as well
 }
 
 void shutdownSound() {
   if (device == Device::kOpen) {
     stopPlaying();
+    forgetKeptSounds();  // decoded for this device's format
     const int savedStderr = muteStderr();
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -137,6 +137,28 @@ TEST_F(Sound, ANewSoundReplacesTheOneStillPlaying) {
   EXPECT_NEAR(static_cast<double>(lastThunder - firstThunder), kRate * 2 * 0.5, kRate * 0.1);
 }
 
+// Played files are kept decoded; one rewritten on disk (same name, same size) is read again.
+TEST_F(Sound, AFileRewrittenOnDiskIsPlayedAsItIsNow) {
+  writeWav("boom.wav", constantTone(12000, 0.25));
+  openDiskDevice();
+  playSound("boom.wav");
+  SDL_Delay(350);
+  playSound("boom.wav");
+  SDL_Delay(350);
+  writeWav("boom.wav", constantTone(-12000, 0.25));
+  playSound("boom.wav");
+  SDL_Delay(350);
+  shutdownSound();
+  const auto samples = readSamples(mixed);
+  size_t high = 0, low = 0;
+  for (const std::int16_t s : samples) {
+    high += std::abs(s - 12000) < 1500;
+    low += std::abs(s + 12000) < 1500;
+  }
+  EXPECT_NEAR(static_cast<double>(high), kRate * 2 * 0.5, kRate * 0.1) << "the first file twice";
+  EXPECT_NEAR(static_cast<double>(low), kRate * 2 * 0.25, kRate * 0.1) << "then the new one";
+}
+
 TEST_F(Sound, MissingOrBadFilesAreSilentAndSayNothing) {
   std::ofstream("boom.wav") << "not a sound at all";
   fs::create_directory("thunder.wav");
