@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/camera.h"
+#include "app/frame_clear.h"
 #include "app/phase_bank.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -101,7 +102,7 @@ bool frameStep() {
   setupView();
   updateCamera();
   if (sceneSettings.clearEachFrame || forceClear) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearColourAndDepth();  // glClear of colour and depth, the depth only where it was written
   }
   forceClear = 0;
   drawScene();

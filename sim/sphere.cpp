@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "app/frame_clear.h"
 #include "sim/numeric.h"
 #include "sim/planet.h"
 
@@ -49,6 +50,7 @@ int truncateBound(float value) {
 void drawSphere(double radius, int slices, int stacks, double uScale, double vScale, double uOffset,
                 double vOffset) {
   if (slices < kMinSlices || stacks < kMinStacks) return;
+  noteDepthWrites(radius);  // the frame's next clear restores depth where this sphere lands
   const double dLon = kTwoPi / slices;
   const double dLat = kPi / (stacks - 1);
   for (int band = 0; band <= stacks - 2; ++band) {
@@ -74,6 +76,7 @@ void drawSphere(double radius, int slices, int stacks, double uScale, double vSc
 void drawSpherePatch(float radius, int slices, int stacks, float uOffset, float vOffset,
                      float uStart, float vStart, float uEnd, float vEnd) {
   if (slices < kMinSlices || stacks < kMinStacks) return;
+  noteDepthWrites(radius);  // every vertex lies on the sphere of this radius
   const int colStart = truncateBound((slices + 1) * uStart);
   int colEnd = truncateBound((slices + 1) * uEnd);
   const int rowStart = truncateBound(stacks * vStart);
