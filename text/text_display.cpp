@@ -54,6 +54,22 @@ void drawGlyphs(const char* text, short x, short baseY, float size) {
   }
 }
 
+// The toolkit's window size, asked once per frame: freeglut answers with two X server round
+// trips a call, which dozens of lines a frame (the help screen) turned into a real cost.
+struct WindowSize {
+  int width, height;
+};
+
+WindowSize windowSizeThisFrame() {
+  static double askedAt = -1;  // frame clock of the last question, seconds
+  static WindowSize size{};
+  if (askedAt != now || size.width <= 0 || size.height <= 0) {
+    size = {glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)};
+    askedAt = now;
+  }
+  return size;
+}
+
 }  // namespace
 
 TextDisplay textDisplay;
@@ -64,8 +80,9 @@ TextDisplay textDisplay;
 // 4. One quad per glyph. 5. Restore the baseline, then record the string.
 void TextDisplay::drawText(const char* text, short x, short y, float size) {
   if (text == nullptr) text = "";
-  const int windowW = glutGet(GLUT_WINDOW_WIDTH);
-  const int windowH = glutGet(GLUT_WINDOW_HEIGHT);
+  const WindowSize window = windowSizeThisFrame();
+  const int windowW = window.width;
+  const int windowH = window.height;
   const short baseY = toShortPixels(windowH - y);
 
   glColor4d(color[0], color[1], color[2], color[3]);
