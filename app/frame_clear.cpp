@@ -16,12 +16,15 @@ namespace {
 constexpr int kMarginPixels = 4;
 constexpr double kFullClearShare = 0.5;  // of the window area: above it one full clear is cheaper
 constexpr double kMinClipW = 1e-6;       // corners closer to the eye plane make the bound unbounded
+constexpr int kNotedRects = 4;
 
 }  // namespace
 
 namespace {
 
-PixelRect noted;          // window pixels written with depth since the last depth clear
+// Window pixels written with depth since the last depth clear: a few rectangles, so that the
+// planet and its distant moon do not make one rectangle of all the space between them.
+PixelRect noted[kNotedRects];
 bool wholeWindow = true;  // depth state unknown (start, resize): the next clear covers all
 int clearedWidth = -1;    // window size at the last clear, pixels
 int clearedHeight = -1;
@@ -35,6 +38,46 @@ PixelRect unite(const PixelRect& a, const PixelRect& b) {
   if (isEmpty(b)) return a;
   return {std::min(a.left, b.left), std::min(a.bottom, b.bottom), std::max(a.right, b.right),
           std::max(a.top, b.top)};
+}
+
+long area(const PixelRect& r) {
+  return isEmpty(r) ? 0 : static_cast<long>(r.right - r.left) * (r.top - r.bottom);
+}
+
+bool overlap(const PixelRect& a, const PixelRect& b) {
+  return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
+}
+
+// Adds a rectangle: merged into one it overlaps (and the result into any it then overlaps),
+// else kept on its own while there is room, else merged where the union grows least.
+void addNoted(PixelRect r) {
+  for (;;) {
+    int target = -1;
+    for (int i = 0; i < kNotedRects && target < 0; ++i) {
+      if (!isEmpty(noted[i]) && overlap(noted[i], r)) target = i;
+    }
+    if (target < 0) break;
+    r = unite(noted[target], r);
+    noted[target] = {};
+  }
+  int best = -1;
+  long bestGrowth = 0;
+  for (int i = 0; i < kNotedRects; ++i) {
+    if (isEmpty(noted[i])) {
+      noted[i] = r;
+      return;
+    }
+    const long growth = area(unite(noted[i], r)) - area(noted[i]);
+    if (best < 0 || growth < bestGrowth) {
+      best = i;
+      bestGrowth = growth;
+    }
+  }
+  noted[best] = unite(noted[best], r);
+  // The grown rectangle may now overlap another: fold it back in.
+  const PixelRect grown = noted[best];
+  noted[best] = {};
+  addNoted(grown);
 }
 
 PixelRect clipToWindow(const PixelRect& r) {
@@ -91,28 +134,30 @@ bool projectBox(const double* centre, double r, const GLfloat* p, const GLint* v
   return true;
 }
 
-bool coversMostOfTheWindow(const PixelRect& r) {
-  const double area = static_cast<double>(r.right - r.left) * (r.top - r.bottom);
-  return area > kFullClearShare * windowWidth * windowHeight;
+bool coversMostOfTheWindow() {
+  double total = 0;
+  for (const PixelRect& r : noted) total += static_cast<double>(area(clipToWindow(r)));
+  return total > kFullClearShare * windowWidth * windowHeight;
 }
 
 }  // namespace
 
 void clearColourAndDepth() {
   const bool resized = windowWidth != clearedWidth || windowHeight != clearedHeight;
-  const PixelRect rect = clipToWindow(noted);
-  if (wholeWindow || resized || coversMostOfTheWindow(rect)) {
+  if (wholeWindow || resized || coversMostOfTheWindow()) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   } else {
     glClear(GL_COLOR_BUFFER_BIT);
-    if (!isEmpty(rect)) {
-      glEnable(GL_SCISSOR_TEST);
+    glEnable(GL_SCISSOR_TEST);
+    for (const PixelRect& r : noted) {
+      const PixelRect rect = clipToWindow(r);
+      if (isEmpty(rect)) continue;
       glScissor(rect.left, rect.bottom, rect.right - rect.left, rect.top - rect.bottom);
       glClear(GL_DEPTH_BUFFER_BIT);
-      glDisable(GL_SCISSOR_TEST);
     }
+    glDisable(GL_SCISSOR_TEST);
   }
-  noted = {};
+  for (PixelRect& r : noted) r = {};
   wholeWindow = false;
   clearedWidth = windowWidth;
   clearedHeight = windowHeight;
@@ -133,10 +178,20 @@ void noteDepthWrites(double radius) {
     wholeWindow = true;
     return;
   }
-  noted = unite(noted, bound);
+  addNoted(bound);
+}
+
+bool depthWriteNoted(int x, int y) {
+  if (wholeWindow) return true;
+  for (const PixelRect& r : noted) {
+    if (x >= r.left && x < r.right && y >= r.bottom && y < r.top) return true;
+  }
+  return false;
 }
 
 PixelRect depthWriteExtent() {
   if (wholeWindow) return {0, 0, windowWidth, windowHeight};
-  return clipToWindow(noted);
+  PixelRect all{};
+  for (const PixelRect& r : noted) all = unite(all, r);
+  return clipToWindow(all);
 }

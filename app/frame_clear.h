@@ -1,5 +1,5 @@
 // The clear at the start of a frame: the colour buffer everywhere, the depth buffer only inside
-// the window rectangle that depth was written to since its last clear (elsewhere it still holds
+// the window rectangles that depth was written to since its last clear (elsewhere it still holds
 // the clear depth), which spares a full-window depth fill in nearly every frame.
 #pragma once
 
@@ -12,7 +12,7 @@ struct PixelRect {
 // Does what glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT) does: afterwards the colour buffer
 // holds the clear colour and the whole depth buffer the clear depth. The depth clear covers only
 // the rectangle noted since the previous clear, or the whole window after a change of its size
-// (windowWidth, windowHeight) and when the rectangle is large. Leaves the scissor test off.
+// (windowWidth, windowHeight) and when the rectangles are large. Leaves the scissor test off.
 void clearColourAndDepth();
 
 // Call before drawing anything that may write depth and lies within a sphere of `radius`
@@ -22,5 +22,7 @@ void clearColourAndDepth();
 // drawing with depth writes must be announced; the sphere meshes do it for the whole scene.
 void noteDepthWrites(double radius);
 
-// The rectangle noted since the last clear (clipped to the window), for tests.
+// For tests: whether a window pixel lies in what was noted since the last clear, and the
+// rectangle around all of that (clipped to the window).
+bool depthWriteNoted(int x, int y);
 PixelRect depthWriteExtent();
