@@ -49,3 +49,8 @@ void rotateVector(float a, float b, float c, float& x, float& y, float& z) {
   y = m10 * oldX + m11 * oldY + m12 * oldZ;
   z = m20 * oldX + m21 * oldY + m22 * oldZ;
 }
+
+float scaledWithinFloat(float value, float factor) {
+  const float scaled = value * factor;
+  return std::isnormal(scaled) ? scaled : value;
+}
