@@ -161,3 +161,19 @@ TEST_F(RunawayFactors, CameraDistanceWalksFarBothWaysAndComesBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RunawayFactors, ResetKeepsAnOrdinaryKickButDropsARunawayOne) {
+  cameraJolt = Vec3f{0.05f, -0.03f, 0.02f};
+  resetScene();
+  EXPECT_EQ(cameraJolt.x, 0.05f);  // an ordinary kick goes on decaying after a reset
+  cameraJolt = Vec3f{0.0f, 2.5e37f, 0.0f};
+  resetScene();
+  EXPECT_EQ(cameraJolt.y, 0.0f);
+  cameraJolt = Vec3f{std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f};
+  resetScene();
+  EXPECT_EQ(cameraJolt.x, 0.0f);
+}
+
+}  // namespace
