@@ -11,9 +11,14 @@ class StarField {
  public:
   virtual ~StarField() = default;
 
-  // (Re)builds the list with `count` stars between the radii in the given shape.
+  // (Re)builds the list with `count` stars between the radii (scene units) in the given shape
+  // (any shape other than 1 and 2 is the spherical shell). An empty region (innerRadius >=
+  // outerRadius; for the cube shell innerRadius + 0.01 >= outerRadius) gives an empty list.
+  // Needs a current GL context.
   void buildStarField(int count, float outerRadius, float innerRadius, int shape);
-  // Draws the list twice; leaves depth writes on and the blend function standing.
+  // Draws the list twice (1-pixel points, then 2-pixel points turned 120 degrees about y);
+  // leaves depth writes on, the blend function standing and the point size at 2.
+  // Draws nothing and touches no state when there is no list.
   void drawStarField();
   // Deletes the list; a second call does nothing.
   void releaseStarField();
