@@ -19,6 +19,7 @@ x_session_stop() {
   rm -rf "$x_session_dir"
 }
 trap x_session_stop EXIT
+trap 'exit 143' TERM INT HUP  # so that the EXIT trap runs when the test is stopped
 
 # x_session_start [WxHxD]: a new X server on the first free display, with openbox on it.
 # Exports DISPLAY.
