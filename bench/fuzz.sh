@@ -9,17 +9,17 @@ seconds=${1:-300}
 build=$(realpath -m "${2:-$root/build-fuzz}")
 cxx=${FUZZ_CXX:-clang++}
 
-# target | scene sources it needs | seed corpus folder | longest input tried (bytes)
+# target | scene sources it needs | seed corpus folder | longest input tried (bytes) | libraries
 targets=(
-  "fuzz_bmp_decode|image/bmp_decode.cpp|bmp|200000"
-  "fuzz_text_layout|text/glyph_layout.cpp|text|1024"
+  "fuzz_bmp_decode|image/bmp_decode.cpp|bmp|200000|"
+  "fuzz_text_layout|text/glyph_layout.cpp text/text_display.cpp|text|1024|-lGL -lGLU"
 )
 
 mkdir -p "$build/artifacts"
 failed=0
 summary=()
 for entry in "${targets[@]}"; do
-  IFS='|' read -r name sources corpus max_len <<<"$entry"
+  IFS="|" read -r name sources corpus max_len libraries <<<"$entry"
   source_list=("$root/bench/fuzz/$name.cpp")
   for source in $sources; do source_list+=("$root/$source"); done
   missing=0
@@ -32,7 +32,7 @@ for entry in "${targets[@]}"; do
   echo "== $name: building"
   "$cxx" -std=c++20 -O1 -g -fno-omit-frame-pointer \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$root" "${source_list[@]}" -o "$build/$name"
+    -I"$root" "${source_list[@]}" $libraries -o "$build/$name"
 
   work=$(mktemp -d "${TMPDIR:-/tmp}/krateon-fuzz.XXXXXX")
   cp -r "$root/bench/fuzz/corpus/$corpus/." "$work/"
