@@ -14,8 +14,8 @@ key_rounds=(
 )
 
 # play_show SECONDS: a click every 5 s (each restarts the cycle: an impact half a second
-# later) with a round of keys and some pointer motion in between. Stops early if the program
-# ends.
+# later) with a round of keys and some pointer motion in between; every fourth round waits
+# 10 s, long enough for the break and the next planet. Stops early if the program ends.
 play_show() {
   local seconds=$1 round=0 start=$SECONDS
   while ((SECONDS - start < seconds)); do
@@ -25,7 +25,8 @@ play_show() {
     # shellcheck disable=SC2086  # one word per key
     keys ${key_rounds[round % ${#key_rounds[@]}]}
     xdotool mousemove 700 300 mousemove 600 400 mousemove 640 360
-    round=$((round + 1))
     sleep 3
+    if ((round % 4 == 3)); then sleep 5.5; fi
+    round=$((round + 1))
   done
 }
