@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <random>
 
@@ -56,7 +57,11 @@ class Storm {
 
  private:
   int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
-  int coordinate() { return pick(200'001) - 100'000; }
+  // Pointer positions far outside any window, now and then the extremes of an int.
+  int coordinate() {
+    if (pick(100) == 0) return pick(2) == 0 ? INT_MIN : INT_MAX;
+    return pick(200'001) - 100'000;
+  }
 
   // ESC starts the exit fade; an 'r' right after it cancels the exit so the storm goes on.
   void pressKey(unsigned char key) {
