@@ -2,11 +2,13 @@
 # Builds every libFuzzer target with clang (fuzzer + AddressSanitizer + UBSan) and runs each
 # for a bounded time from a copy of its committed seed corpus, so new inputs stay out of the
 # repository. Crashing inputs are kept in BUILD_DIR/artifacts. Non-zero when a target fails.
-# Usage: bench/fuzz.sh [SECONDS_PER_TARGET (300)] [BUILD_DIR (build-fuzz)]
+# Usage: bench/fuzz.sh [SECONDS_PER_TARGET (300)] [BUILD_DIR (build-fuzz)] [TARGET...]
+#   With TARGET names (e.g. fuzz_text_layout) only those run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-300}
 build=$(realpath -m "${2:-$root/build-fuzz}")
+selected=("${@:3}")
 cxx=${FUZZ_CXX:-clang++}
 
 # target | scene sources it needs | seed corpus folder | longest input tried (bytes) | libraries
@@ -20,6 +22,7 @@ failed=0
 summary=()
 for entry in "${targets[@]}"; do
   IFS="|" read -r name sources corpus max_len libraries <<<"$entry"
+  if ((${#selected[@]})) && [[ " ${selected[*]} " != *" $name "*]]; then continue; fi
   source_list=("$root/bench/fuzz/$name.cpp")
   for source in $sources; do source_list+=("$root/$source"); done
   missing=0
