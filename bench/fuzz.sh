@@ -22,7 +22,7 @@ failed=0
 summary=()
 for entry in "${targets[@]}"; do
   IFS="|" read -r name sources corpus max_len libraries <<<"$entry"
-  if ((${#selected[@]})) && [[ " ${selected[*]} " != *" $name "*]]; then continue; fi
+  if ((${#selected[@]})) && [[ " ${selected[*]} " != *" $name "* ]]; then continue; fi
   source_list=("$root/bench/fuzz/$name.cpp")
   for source in $sources; do source_list+=("$root/$source"); done
   missing=0
