@@ -13,6 +13,10 @@ extern float impactHeading;  // degrees, heading of the impact point
 extern float impactPitch;    // degrees, pitch of the impact point
 extern Vec3f impactPoint;    // the impact point on the planet's surface, scene units
 
+// Strength of the impact shake at an impactClock value: 0 before 1, falling from 2 at 1 to 0
+// at 5, exactly 0 at 5, falling from almost 3 just after 5 to 0 at 9.
+float shakeStrength(float clock);
+
 // Once per frame, after setupView: updates the camera and multiplies its transform onto the
 // model-view matrix.
 void updateCamera();

@@ -2,11 +2,30 @@
 // the tremble and colour cycling, and the moon.
 #pragma once
 
-// A closed textured sphere about the current origin as stacks - 1 quad strips, pole axis y.
-void drawSphere(double radius, int slices, int stacks, double uScale, double vScale,
-                double uOffset, double vOffset);
+#include <GL/gl.h>
 
-// The part of that sphere inside a rectangle of its parameter space (for fragments).
+// Radii per unit of objectSize, in scene units.
+constexpr double kPlanetRadius = 0.07;  // the body, its fragments and the impact point
+constexpr double kGlowRadius = 0.071;
+constexpr double kCloudRadius = 0.072;  // the Earth's clouds and their fragments
+constexpr double kCoreRadius = 0.068;   // the glowing core of the shattered planet
+constexpr double kMoonRadius = 0.015;
+
+constexpr int kCraterImage = 0;            // planet image of the moon and the meteor
+constexpr int kCloudImage = 1;             // colour-cycled image; also the clouds and the core
+constexpr int kEarthImage = 3;             // the one image with a cloud layer and a moon
+constexpr double kCloudDrift = -0.0125;    // texture widths per second, clouds against surface
+constexpr float kCloudBrightness = 0.75f;  // the clouds' grey, times the planet's brightness
+
+// A closed textured sphere about the current origin as stacks - 1 quad strips, pole axis y.
+// u = column * uScale / slices + uOffset, v = ring * vScale / stacks + vOffset; outside faces
+// counter-clockwise. Fewer than 1 slice or 2 stacks draws nothing.
+void drawSphere(double radius, int slices, int stacks, double uScale, double vScale, double uOffset,
+                double vOffset);
+
+// The part of that sphere inside a rectangle of its parameter space (for fragments): u in
+// fractions of slices + 1 columns, v in fractions of stacks rows. An empty rectangle still
+// draws one column and one row; rows past the south pole wrap onto the far side.
 void drawSpherePatch(float radius, int slices, int stacks, float uOffset, float vOffset,
                      float uStart, float vStart, float uEnd, float vEnd);
 
@@ -15,3 +34,16 @@ void drawPlanet(float brightness);
 
 // The moon of the Earth image, circling at 15 degrees per second.
 void drawMoon(float brightness);
+
+// Shared with the shattered planet:
+// The texture of a planet image, 0 when the number is out of range or the image not loaded.
+GLuint planetTexture(int image);
+
+// The body colour at a brightness with an alpha: colour-cycled for image 1, grey otherwise.
+void setBodyColour(float brightness, float alpha);
+
+// Turns the current matrix by the planet's spin, 20 degrees per second of the scene clock.
+void applyPlanetSpin();
+
+// The texture u offset of the drifting clouds at the current scene clock, within [0, 1).
+double cloudDriftOffset();
