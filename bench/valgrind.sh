@@ -20,6 +20,7 @@ start=$SECONDS
 program_start "$assets" env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$build/valgrind-audio.raw" \
   valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite \
   --errors-for-leak-kinds=definite --track-origins=yes --num-callers=40 --keep-debuginfo=yes \
+  --child-silent-after-fork=yes \
   --suppressions="$root/bench/valgrind.supp" --gen-suppressions=all --log-file="$log" \
   "$build/krateon"
 echo "window after $((SECONDS - start)) s"
