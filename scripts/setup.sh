@@ -10,6 +10,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core             # the asset generator renders the font
   libgtest-dev                                  # unit tests
   xvfb xauth openbox xdotool x11-utils          # a headless X desktop for the GL and end-to-end tests
+  libx11-dev                                    # the end-to-end tests read the screen through Xlib
   imagemagick sox                               # screenshots and audio checks in the tests
   clang libclang-rt-14-dev                      # fuzzing
   valgrind                                      # leak checks
