@@ -49,5 +49,5 @@ if [[ -s $x_session_dir/program.err ]]; then
   cat "$x_session_dir/program.err"
 fi
 audio_bytes=$(stat -c %s "$x_session_dir/audio.raw" 2>/dev/null || echo 0)
-echo "ran ${seconds}s of clicks and keys; ${audio_bytes} bytes of mixed audio"
+echo "ran ${seconds}s: $show_clicks clicks, $show_keys keys; ${audio_bytes} bytes of mixed audio"
 exit "$failed"
