@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
-#include <limits>
 
 #include "app/camera.h"
 #include "app/frame_step.h"
@@ -18,6 +17,7 @@
 #include "image/texture_table.h"
 #include "sim/fragments.h"
 #include "sim/impact.h"
+#include "sim/numeric.h"
 #include "text/text_display.h"
 
 namespace {
@@ -90,10 +90,7 @@ bool applyScalingKey(const ScalingKey (&table)[N], int key) {
   for (const ScalingKey& entry : table) {
     if (entry.key != key) continue;
     float& setting = sceneSettings.*entry.setting;
-    const double scaled =
-        std::clamp(setting * entry.factor, double{std::numeric_limits<float>::min()},
-                   double{std::numeric_limits<float>::max()});
-    setting = static_cast<float>(scaled);
+    setting = scaledWithinFloat(setting, entry.factor);
     textDisplay.showMessageReal(entry.format, setting);
     return true;
   }

@@ -4,12 +4,19 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "app/camera.h"
 #include "app/frame_step.h"
 #include "app/startup.h"
 #include "fx/particles.h"
 #include "sim/impact.h"
 #include "sim/numeric.h"
+
+// The reset keeps a decaying camera kick, unless it is larger than this many scene units (only a
+// runaway object size gives such a kick) or not a number: it would keep the planet out of view
+// long after the reset.
+constexpr float kLargestKeptJolt = 1.0f;
 
 SceneSettings sceneSettings;
 
@@ -23,6 +30,10 @@ int letterboxStep = 0;
 int firstResetDone = 0;
 
 namespace {
+
+bool keepsJolt(float component) {
+  return std::fabs(component) <= kLargestKeptJolt;  // false for NaN as well
+}
 
 void restoreDefaults(SceneSettings& s) {
   s.fieldOfView = 70;
@@ -58,6 +69,9 @@ void resetScene() {
   cameraOffset = Vec3d{};
   cameraPitch = 0;
   cameraHeading = 0;
+  if (!(keepsJolt(cameraJolt.x) && keepsJolt(cameraJolt.y) && keepsJolt(cameraJolt.z))) {
+    cameraJolt = Vec3f{};
+  }
   // The first reset keeps the start value, so the first meteor arrives 8 s after start.
   if (firstResetDone) impactClock = -1.0f;
   aimImpact(0);

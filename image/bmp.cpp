@@ -2,7 +2,9 @@
 // directory, decodes it and turns it into a texture.
 #include "image/bmp.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -19,16 +21,22 @@ unsigned char imageRgba[kLargestImage * kLargestImage * 4];
 
 // Reads at most `limit` bytes of `fileName` into fileBytes; `count` gets the number read.
 // False when the file cannot be opened or is not a regular file: a directory opens fine
-// but cannot be read, and a device or pipe could block or never end.
+// but cannot be read, and a device or pipe could block or never end. The file is opened
+// without blocking, as opening a pipe that no one writes to would wait forever.
 bool readFileStart(const char* fileName, std::size_t limit, std::size_t& count) {
   if (fileName == nullptr) return false;
-  std::FILE* file = std::fopen(fileName, "rb");
-  if (file == nullptr) return false;
+  const int descriptor = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return false;
   struct stat info {};
-  const bool regular = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-  count = regular ? std::fread(fileBytes, 1, limit, file) : 0;
+  std::FILE* file = nullptr;
+  if (fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) file = fdopen(descriptor, "rb");
+  if (file == nullptr) {
+    close(descriptor);
+    return false;
+  }
+  count = std::fread(fileBytes, 1, limit, file);
   std::fclose(file);
-  return regular;
+  return true;
 }
 
 GLuint loadBmpTexture(const char* fileName, int n, int alphaValue, int threshold, int mipmap,

@@ -2,6 +2,7 @@
 // and on the phase bank. Their exact formulas fix the scene's timings and distributions.
 #include "sim/numeric.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -48,4 +49,12 @@ void rotateVector(float a, float b, float c, float& x, float& y, float& z) {
   x = m00 * oldX + m01 * oldY + m02 * oldZ;
   y = m10 * oldX + m11 * oldY + m12 * oldZ;
   z = m20 * oldX + m21 * oldY + m22 * oldZ;
+}
+
+float scaledWithinFloat(float value, double factor) {
+  const double scaled = value * factor;
+  // Checked in double: converting a value beyond the float range would be undefined.
+  const double magnitude = std::fabs(scaled);
+  if (!(magnitude >= FLT_MIN && magnitude <= FLT_MAX)) return value;  // NaN fails as well
+  return static_cast<float>(scaled);
 }

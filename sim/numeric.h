@@ -33,3 +33,9 @@ double phaseWave(int slot, double frequency, double amplitude, double offset);
 
 // Replaces (x, y, z) by Rx(a) * Ry(b) * Rz(c) * (x, y, z); angles in radians, right-handed.
 void rotateVector(float a, float b, float c, float& x, float& y, float& z);
+
+// value * factor (computed in double, stored as float), unless the product would leave the
+// normal floats (reach zero, a subnormal, infinity or NaN): then value unchanged. For the speed
+// and size factors that keys multiply without bound, so that no number of presses can stop the
+// scene or blow it up.
+float scaledWithinFloat(float value, double factor);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <ostream>
@@ -301,16 +302,21 @@ TEST_F(InputTest, BoundedSettingsStopAtTheirLimitsAndStillReport) {
 
 // The factors have no limits, but they stay finite and positive, and their messages fit.
 TEST_F(InputTest, UnboundedFactorsStayFiniteAndTheirMessagesFit) {
-  sceneSettings.rotateSpeed = 3.2e38f;
+  // A press that would overflow leaves the factor at its last finite value.
+  sceneSettings.rotateSpeed = 3.0e38f;
   pressKey('=');
-  EXPECT_EQ(sceneSettings.rotateSpeed, FLT_MAX);
-  EXPECT_EQ(std::string(textDisplay.recordedText).rfind("Rotate Speed: 34028234", 0), 0u);
+  const float largest = sceneSettings.rotateSpeed;
+  EXPECT_FLOAT_EQ(largest, 3.0e38f * 1.111111f);
+  pressKey('=');
+  EXPECT_EQ(sceneSettings.rotateSpeed, largest);
+  EXPECT_EQ(std::string(textDisplay.recordedText).rfind("Rotate Speed: 3333333", 0), 0u);
   EXPECT_LT(std::strlen(textDisplay.recordedText), 80u);
   for (int i = 0; i < 1500; ++i) onSpecialKeyDown(GLUT_KEY_PAGE_DOWN, 0, 0);
   EXPECT_GT(sceneSettings.mainSpeed, 0.0f);
   EXPECT_STREQ(textDisplay.recordedText, "Main Speed: 0.00\n");
   for (int i = 0; i < 2000; ++i) onSpecialKeyDown(GLUT_KEY_PAGE_UP, 0, 0);
-  EXPECT_EQ(sceneSettings.mainSpeed, FLT_MAX);
+  EXPECT_TRUE(std::isfinite(sceneSettings.mainSpeed));
+  EXPECT_GT(sceneSettings.mainSpeed, FLT_MAX / 1.111111f);  // one press short of overflow
 }
 
 TEST_F(InputTest, LetterboxCyclesUpToSixAndBackInTwelvePresses) {
