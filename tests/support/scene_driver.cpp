@@ -63,6 +63,7 @@ void startScene(int width, int height) {
   onReshape(width, height);
   frameDrawn = false;
   sounds.clear();
+  sounds.reserve(256);  // so that logging does not allocate in the frames of a test
 }
 
 int toolkitMs() {
