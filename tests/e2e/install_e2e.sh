@@ -9,9 +9,9 @@ source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 prefix=$x_session_dir/prefix
 "$CMAKE_COMMAND" --install "$KRATEON_BINARY_DIR" --prefix "$prefix" >"$shot_dir/install.log" ||
   { cat "$shot_dir/install.log"; fail "cmake --install"; finish; }
-data=$(ls "$prefix/share/krateon" | tr '\n' ' ')
-expect "twelve images and two sounds in share/krateon ($data)" \
-  "$(ls "$prefix"/share/krateon/*.bmp | wc -l) == 12 && $(ls "$prefix"/share/krateon/*.wav | wc -l) == 2"
+images=$(ls "$prefix"/share/krateon/*.bmp | wc -l)
+sounds=$(ls "$prefix"/share/krateon/*.wav | wc -l)
+expect "$images images and $sounds sounds in share/krateon" "$images == 12 && $sounds == 2"
 [[ -x $prefix/bin/krateon && -x $prefix/libexec/krateon/krateon ]] ||
   fail "bin/krateon and libexec/krateon/krateon are programs"
 grep -qx 'Exec=krateon' "$prefix/share/applications/krateon.desktop" ||
@@ -26,7 +26,7 @@ program_start "$x_session_dir/elsewhere" env DISPLAY=:4242 "$prefix/bin/krateon"
 wait_until 5.5
 planet=$(planet_box "$(shot installed)")
 blue=$(share_where "$shot_dir/installed.png" 'b > 0.3 && b > 1.3 * r' "$planet")
-expect "the installed program shows Earth ($planet, $blue of it blue)" "$blue > 0.2"
+expect "the installed program shows Earth ($planet, $blue of it blue)" "$blue > 0.1"
 key Escape
 program_wait 30
 expect "Escape ends it with status 0 ($program_status)" "\"$program_status\" == \"0\""

@@ -70,24 +70,35 @@ listing() { # every entry with its type, size, mode and time, and every file's s
   find . -printf '%p %y %s %m %T@\n' | sort && find . -type f -exec md5sum {} + | sort
 }
 
-x_session_start 800x600x24
-for scenario in mixed missing random special; do
-  mkdir "$x_session_dir/$scenario" && cd "$x_session_dir/$scenario"
+thunder_heard() {
+  thunder=$(sound_onsets "$clicked_at" "$(sound_now)")
+  [[ -n $thunder ]]
+}
+
+# try_folder SCENARIO: one run in a folder of the scenario's files, on an X desktop of its own.
+try_folder() {
+  local scenario=$1 before
+  KRATEON_ARTIFACT_DIR=$shots/$scenario
+  source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
+  x_session_start 800x600x24
+  mkdir "$x_session_dir/data" && cd "$x_session_dir/data"
   "scenario_$scenario"
   before=$(listing)
   program_start . "$KRATEON_PROGRAM"
   wait_until 1
   clicked_at=$(sound_now)
   click 400 300
-  wait_for 60 eval 'awk "BEGIN { exit !($(sound_now) > $clicked_at + 1) }"'
-  flash=$(mean_brightness "$(shot "$scenario-impact")")
-  wait_for 60 eval 'awk "BEGIN { exit !($(sound_now) > $clicked_at + 5) }"'
-  broken=$(mean_brightness "$(shot "$scenario-break")")
-  expect "[$scenario] the impact and the break are drawn ($flash, $broken)" "$flash > 1 && $broken > 1"
-  cmp -s "$shot_dir/$scenario-impact.png" "$shot_dir/$scenario-break.png" &&
+  sound_wait "$(after "$clicked_at" 1)"
+  flash=$(mean_brightness "$(shot impact)")
+  sound_wait "$(after "$clicked_at" 5)"
+  # With a playable thunder.wav, the break is heard (the scene's clock lags when frames are slow).
+  [[ $scenario != mixed ]] || wait_for 60 thunder_heard || true
+  broken=$(mean_brightness "$(shot break)")
+  expect "[$scenario] the impact and the break are drawn ($flash, $broken)" \
+    "$flash > 1 && $broken > 1"
+  cmp -s "$shot_dir/impact.png" "$shot_dir/break.png" &&
     fail "[$scenario] the picture did not change from the impact to the break"
   if [[ $scenario == mixed ]]; then
-    thunder=$(sound_onsets "$clicked_at" "$(sound_now)")
     expect "[mixed] the thunder is heard, not the broken boom ($(echo $thunder))" \
       "$(wc -w <<<"$thunder") == 1 && ${thunder:-0} - $clicked_at > 3.5"
   fi
@@ -95,5 +106,20 @@ for scenario in mixed missing random special; do
   program_wait 30
   expect "[$scenario] Escape ends it with status 0 ($program_status)" "\"$program_status\" == \"0\""
   [[ $(listing) == "$before" ]] || fail "[$scenario] the data folder changed"
+  finish
+}
+
+# The four folders are tried at the same time.
+shots=${KRATEON_ARTIFACT_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/krateon-hostile.XXXXXX")}
+rm -rf "$shots" && mkdir -p "$shots"
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+trap 'exit 143' TERM INT HUP
+for scenario in mixed missing random special; do
+  try_folder "$scenario" >"$shots/$scenario.log" 2>&1 &
+  pids+=($!)
 done
-finish
+failed=0
+for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+cat "$shots"/*.log
+exit "$failed"

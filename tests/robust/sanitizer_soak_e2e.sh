@@ -5,7 +5,7 @@
 # Registered in sanitizer builds only.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
-seconds=${KRATEON_SOAK_SECONDS:-45}
+seconds=${KRATEON_SOAK_SECONDS:-30}
 key_rounds=(
   "c c question question w w w l l l l l l l l l l l l"
   "s s u u space space p p 0 5 9 3 i n n n"

@@ -4,7 +4,7 @@
 # end with status 0.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
-seconds=${KRATEON_STORM_SECONDS:-15}
+seconds=${KRATEON_STORM_SECONDS:-10}
 storm_keys=(space exclam quotedbl numbersign dollar percent ampersand apostrophe parenleft
   parenright asterisk plus comma minus period slash 0 1 2 3 4 5 6 7 8 9 colon semicolon less
   equal greater question at A Z bracketleft backslash bracketright asciicircum underscore grave
