@@ -135,35 +135,12 @@ TEST_F(FrameStep, HyperspaceKeepsThePictureAndALetterboxStepClearsItOnce) {
   }
 }
 
-// Looking from the camera's angles, the point a click aims at faces the eye.
-TEST_F(FrameStep, AClickAimsAtThePointFacingTheCamera) {
-  pressKey('v');  // the manual camera keeps the angles that are set
-  const double views[][2] = {{90, 0}, {37, -12}, {-200, 25}, {410.5, 80}};
-  for (const auto& view : views) {
-    cameraHeading = view[0];
-    cameraPitch = view[1];
-    testsupport::click();
-    GLfloat m[16];
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(static_cast<float>(cameraPitch), 1, 0, 0);
-    glRotatef(static_cast<float>(cameraHeading), 0, 1, 0);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    glPopMatrix();
-    const Vec3f p = impactPoint;
-    EXPECT_NEAR(m[0] * p.x + m[4] * p.y + m[8] * p.z, 0, 1e-6) << view[0] << ", " << view[1];
-    EXPECT_NEAR(m[1] * p.x + m[5] * p.y + m[9] * p.z, 0, 1e-6) << view[0] << ", " << view[1];
-    EXPECT_NEAR(m[2] * p.x + m[6] * p.y + m[10] * p.z, 0.07, 1e-6) << view[0] << ", " << view[1];
-  }
-}
-
 // The manual camera turns a tenth of a degree per pixel of pointer offset, every frame, paused
 // or not; the paused auto camera and the phases behind it (1 to 9) stand still.
 TEST_F(FrameStep, ManualCameraTurnsWithThePointerAndPauseFreezesTheAutoCamera) {
   pressKey('v');
   const double heading = cameraHeading, pitch = cameraPitch;
-  testsupport::movePointer(kPointerHomeX + 10, kPointerHomeY - 20);
+  onMouseMotion(kPointerHomeX + 10, kPointerHomeY - 20);
   pressKey('p');
   testsupport::runFrames(3);
   EXPECT_NEAR(cameraHeading, heading + 3.0, 1e-9);
@@ -179,36 +156,6 @@ TEST_F(FrameStep, ManualCameraTurnsWithThePointerAndPauseFreezesTheAutoCamera) {
   EXPECT_NE(phases[0], moving[0]);
   EXPECT_NE(phases[10], moving[1]);
   EXPECT_NE(phases[59], moving[2]);
-}
-
-// The camera shake: twice the unit at the impact (clock 1) and three times just after the break
-// (5), falling to nothing by 5 and 9.
-TEST(Camera, ShakesHardestAtTheImpactAndTheBreak) {
-  const float strengths[][2] = {{-7, 0}, {0.99f, 0},   {1, 2},        {3, 0.0625f},
-                                {5, 0},  {5.0001f, 3}, {7, 0.09375f}, {9, 0}};
-  for (const auto& s : strengths) EXPECT_NEAR(shakeStrength(s[0]), s[1], 1e-3) << s[0];
-}
-
-// The speed keys scale their groups of phases: rotate (slots 1-3, in degrees), movement (4-6),
-// main (7-49), light rotate (50-59).
-TEST(PhaseBank, SpeedSettingsScaleTheirGroups) {
-  SceneSettings speeds;
-  speeds.rotateSpeed = 2;
-  speeds.movementSpeed = 3;
-  speeds.mainSpeed = 4;
-  speeds.lightRotateSpeed = 5;
-  for (int slot = 0; slot < kPhasesUsed; ++slot) {
-    phases[slot] = 0;
-    phaseRates[slot] = phaseTargets[slot] = 0.035;
-  }
-  driftPhaseBank(kPhasesUsed, 0.01f, speeds, 0);
-  const double step = 0.035 * 0.01f;  // a rate changes by at most 0.1 % in a frame
-  const double expected[][2] = {{1, 2 * 57.3}, {3, 2 * 57.3}, {4, 3},  {6, 3},
-                                {7, 4},        {49, 4},       {50, 5}, {59, 5}};
-  for (const auto& e : expected) {
-    EXPECT_NEAR(phases[static_cast<int>(e[0])], e[1] * step, e[1] * step * 0.002) << e[0];
-  }
-  EXPECT_NEAR(phases[0], 0.01, 1e-9);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include "app/frame_clear.h"
 #include "app/frame_step.h"
+#include "app/input.h"
 #include "app/startup.h"
 #include "support/scene_driver.h"
 
@@ -156,7 +157,7 @@ void playCycle(AfterFrame afterFrame) {
       if (kScript[next][1] < 0) testsupport::pressSpecialKey(GLUT_KEY_PAGE_UP);
       if (kScript[next][1] > 0) testsupport::pressKey(static_cast<unsigned char>(kScript[next][1]));
     }
-    if (t % 500 == 0) testsupport::movePointer(kPointerHomeX + t % 37, kPointerHomeY - t % 23);
+    if (t % 500 == 0) onMouseMotion(kPointerHomeX + t % 37, kPointerHomeY - t % 23);
     testsupport::frameAt(start + t);
     afterFrame();
   }
@@ -221,9 +222,8 @@ TEST(AllocationCounter, TellsOurAllocationsFromLibraryOnes) {
 #endif
 }
 
-// After a change of size the buffers hold anything, so the first clear covers the whole window;
-// a sphere about the eye has no bound but the window; nothing is noted without depth writes.
-TEST(DepthClear, CoversTheWholeWindowAfterAResizeOrForASphereAboutTheEye) {
+// After a change of size the buffers hold anything, so the first clear covers the whole window.
+TEST(DepthClear, CoversTheWholeWindowAfterAResize) {
   testsupport::startScene(kWidth, kHeight);
   for (const int width : {kWidth + 1, kWidth - 1}) {
     clearColourAndDepth();
@@ -239,21 +239,6 @@ TEST(DepthClear, CoversTheWholeWindowAfterAResizeOrForASphereAboutTheEye) {
     windowWidth = kWidth;
     EXPECT_EQ(depthWrittenPixels(false), 0) << "width " << width;
   }
-  setupView();
-  clearColourAndDepth();
-  noteDepthWrites(0.01);
-  const PixelRect small = depthWriteExtent();
-  EXPECT_TRUE(small.left > 0 && small.right < kWidth && small.bottom > 0 && small.top < kHeight);
-  noteDepthWrites(5.0);
-  const PixelRect all = depthWriteExtent();
-  EXPECT_TRUE(all.left == 0 && all.bottom == 0 && all.right == kWidth && all.top == kHeight);
-  clearColourAndDepth();
-  glDepthMask(GL_FALSE);
-  noteDepthWrites(0.01);
-  const PixelRect none = depthWriteExtent();
-  EXPECT_GE(none.left, none.right);
-  glDepthMask(GL_TRUE);
-  glDisable(GL_DEPTH_TEST);
 }
 
 }  // namespace

@@ -25,24 +25,22 @@ class HeldKeys : public ::testing::Test {
 
 TEST_F(HeldKeys, DriveFactorsToTheEndsOfTheFloatsButNeverBeyond) {
   const SceneSettings& s = sceneSettings;
+  // clang-format off
   const struct {
     int key;  // ASCII, or minus a special key
     const float* factor;
     float atLeast, atMost;
-  } held[] = {{'-', &s.rotateSpeed, 0, 1e-37f},
-              {'=', &s.rotateSpeed, 1e37f, FLT_MAX},
-              {'_', &s.movementSpeed, 0, 1e-37f},
-              {'+', &s.movementSpeed, 1e37f, FLT_MAX},
-              {'(', &s.lightRotateSpeed, 0, 1e-37f},
-              {')', &s.lightRotateSpeed, 1e37f, FLT_MAX},
-              {'[', &s.objectSize, 0, 1e-37f},
-              {']', &s.objectSize, 1e37f, FLT_MAX},
-              {-GLUT_KEY_PAGE_DOWN, &s.mainSpeed, 0, 1e-37f},
-              {-GLUT_KEY_PAGE_UP, &s.mainSpeed, 1e37f, FLT_MAX},
-              {-GLUT_KEY_END, &s.homeEndSpeed, 0, 1e-37f},
-              {-GLUT_KEY_HOME, &s.homeEndSpeed, 1e37f, FLT_MAX},
-              {'{', &s.cameraZ, -250, -249},
-              {'}', &s.cameraZ, 250, 251}};
+  } held[] = {
+      {'-', &s.rotateSpeed, 0, 1e-37f}, {'=', &s.rotateSpeed, 1e37f, FLT_MAX},
+      {'_', &s.movementSpeed, 0, 1e-37f}, {'+', &s.movementSpeed, 1e37f, FLT_MAX},
+      {'(', &s.lightRotateSpeed, 0, 1e-37f}, {')', &s.lightRotateSpeed, 1e37f, FLT_MAX},
+      {'[', &s.objectSize, 0, 1e-37f}, {']', &s.objectSize, 1e37f, FLT_MAX},
+      {-GLUT_KEY_PAGE_DOWN, &s.mainSpeed, 0, 1e-37f},
+      {-GLUT_KEY_PAGE_UP, &s.mainSpeed, 1e37f, FLT_MAX},
+      {-GLUT_KEY_END, &s.homeEndSpeed, 0, 1e-37f},
+      {-GLUT_KEY_HOME, &s.homeEndSpeed, 1e37f, FLT_MAX},
+      {'{', &s.cameraZ, -250, -249}, {'}', &s.cameraZ, 250, 251}};
+  // clang-format on
   for (const auto& h : held) {
     testsupport::pressKey('r');
     for (int press = 0; press < kPresses; ++press) {

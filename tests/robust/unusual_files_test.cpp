@@ -38,7 +38,7 @@ TEST(UnusualFiles, LoadNoTexturePlaySilenceAndReturn) {
     }
     playSound(path.c_str());
   }
-  usleep(200'000);
+  for (int i = 0; i < 2000 && fs::file_size(folder / "mixed.raw") < 4096; ++i) usleep(5000);
   shutdownSound();
   std::ifstream mixed(folder / "mixed.raw", std::ios::binary);
   int samples = 0, loud = 0;

@@ -134,12 +134,13 @@ std::pair<int, int> orangeNearAndFar() {
   return {near, far};
 }
 
-// The glow spreads from the point of impact as an orange ring: with the point facing the viewer
-// (a click in the manual camera at angles 0), the middle of the blue planet turns orange at
-// clock 1.5 and a ring further out at 2.05.
+// The glow spreads from the point of impact as an orange ring: a click aims at the point facing
+// the viewer (here in the manual camera, turned by 30 and 20 degrees), where the middle of the
+// blue planet turns orange at clock 1.5, and a ring further out at 2.05.
 TEST_F(ImpactCycle, TheGlowSpreadsFromThePointOfImpactAsARing) {
   testsupport::pressKeys("uv7s");  // no stars, manual camera, Neptune, unlit
-  cameraHeading = cameraPitch = 0;
+  cameraHeading = 30;
+  cameraPitch = 20;
   testsupport::runFrames(5);
   const auto before = orangeNearAndFar();
   EXPECT_EQ(before.first + before.second, 0);

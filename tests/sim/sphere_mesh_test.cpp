@@ -76,28 +76,6 @@ TEST(SphereMesh, RingsRunPoleToPoleAndColumnsWestClosingOnTheFirst) {
   }
 }
 
-// Outside faces are counter-clockwise: each quad's Newell normal points away from the centre.
-TEST(SphereMesh, OutsideFacesAreCounterClockwise) {
-  strips.clear();
-  drawSphere(1, 16, 11, 1, 1, 0, 0);
-  int quads = 0;
-  for (const auto& v : strips) {
-    for (size_t i = 0; i + 3 < v.size(); i += 2, ++quads) {
-      const Vertex* loop[4] = {&v[i], &v[i + 1], &v[i + 3], &v[i + 2]};
-      double n[3] = {0, 0, 0}, c[3] = {0, 0, 0};
-      for (int k = 0; k < 4; ++k) {
-        const Vertex &p = *loop[k], &q = *loop[(k + 1) % 4];
-        n[0] += (p.y - q.y) * (p.z + q.z);
-        n[1] += (p.z - q.z) * (p.x + q.x);
-        n[2] += (p.x - q.x) * (p.y + q.y);
-        c[0] += p.x, c[1] += p.y, c[2] += p.z;
-      }
-      EXPECT_GT(n[0] * c[0] + n[1] * c[1] + n[2] * c[2], 0) << "quad " << quads;
-    }
-  }
-  EXPECT_EQ(quads, 10 * 16);
-}
-
 // Patches (fragments) cover the truncated rectangle, (slices + 1) columns by stacks rows, with
 // one column more to the west; an empty one still one column and one row, an oversized or bad
 // one at most a sphere; too few slices or stacks draw nothing, for spheres as for patches.

@@ -33,8 +33,7 @@ class Sun : public ::testing::Test {
   }
 };
 
-// Without rays: 240 out to radius 15, then 15 less every two pixels, nothing from radius 32;
-// grey everywhere (R = G = B = A).
+// Without rays: 240 out to radius 15, then 15 less every two pixels, nothing from radius 32.
 TEST_F(Sun, TheDiscHasASolidCoreAndStepsDownToNothing) {
   useOnlyRay({0, 0, 0});
   updateSunTexture();
@@ -43,11 +42,6 @@ TEST_F(Sun, TheDiscHasASolidCoreAndStepsDownToNothing) {
   for (const auto& [radius, value] : levels) {
     EXPECT_EQ(level(64, 64 + radius), value) << "radius " << radius;
     EXPECT_EQ(level(64 - radius, 64), value) << "radius " << radius;
-  }
-  for (int i = 0; i < kSunTextureSize * kSunTextureSize * 4; i += 4) {
-    ASSERT_TRUE(sunImage[i] == sunImage[i + 1] && sunImage[i] == sunImage[i + 2] &&
-                sunImage[i] == sunImage[i + 3])
-        << "pixel " << i / 4;
   }
 }
 
@@ -77,20 +71,7 @@ TEST_F(Sun, RaysTurnByTheirStepWithinOneTurn) {
   }
 }
 
-// The rays come from the generator once, three values each, at the first update; later
-// updates draw nothing.
-TEST_F(Sun, OnlyTheFirstUpdateDrawsRandomValues) {
-  sunRaysCreated = false;
-  seedRandom(4321);
-  updateSunTexture();
-  updateSunTexture();
-  const int next = nextRandom();
-  seedRandom(4321);
-  for (int i = 0; i < 3 * kSunRayCount; ++i) nextRandom();
-  EXPECT_EQ(nextRandom(), next);
-}
-
-// The image goes into the sun texture, which stays bound; without one nothing is uploaded.
+// The image goes into the sun texture, which stays bound.
 TEST_F(Sun, TheUpdateReplacesTheTextureImage) {
   glGenTextures(1, &sunTexture);
   glBindTexture(GL_TEXTURE_2D, sunTexture);
@@ -104,12 +85,6 @@ TEST_F(Sun, TheUpdateReplacesTheTextureImage) {
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, uploaded.data());
   EXPECT_EQ(std::memcmp(uploaded.data(), sunImage, sizeof sunImage), 0);
-  glDeleteTextures(1, &sunTexture);
-  sunTexture = 0;
-  glBindTexture(GL_TEXTURE_2D, 0);
-  updateSunTexture();
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(bound, 0);
   EXPECT_EQ(testsupport::firstGlError(), 0u);
 }
 

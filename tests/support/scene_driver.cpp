@@ -93,11 +93,8 @@ void runFrames(int count, int stepMs) {
   for (int frame = 0; frame < count; ++frame) frameAfter(stepMs);
 }
 
-bool runUntilImpactClock(float clock, int limit, int stepMs) {
-  for (int frame = 0; frame < limit; ++frame) {
-    if (impactClock > clock) return true;
-    frameAfter(stepMs);
-  }
+bool runUntilImpactClock(float clock) {
+  for (int frame = 0; frame < 2000 && impactClock <= clock; ++frame) frameAfter(kFrameMs);
   return impactClock > clock;
 }
 
@@ -114,13 +111,9 @@ void pressSpecialKey(int key) {
   onSpecialKeyUp(key, 0, 0);
 }
 
-void click(int button) {
-  onMouseButton(button, GLUT_DOWN, kPointerHomeX, kPointerHomeY);
-  onMouseButton(button, GLUT_UP, kPointerHomeX, kPointerHomeY);
-}
-
-void movePointer(int x, int y) {
-  onMouseMotion(x, y);
+void click() {
+  onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, kPointerHomeX, kPointerHomeY);
+  onMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, kPointerHomeX, kPointerHomeY);
 }
 
 const std::vector<SoundCall>& soundLog() {
@@ -137,24 +130,21 @@ std::string messageText() {
 
 std::string sceneFault() {
   const SceneSettings& s = sceneSettings;
+  // clang-format off
   const struct {
     const char* name;
     double value, low, high;
-  } ranges[] = {{"fieldOfView", double(s.fieldOfView), 1, 179},
-                {"letterbox", double(s.letterbox), 0, 6},
-                {"tessellation", double(s.tessellation), 3, 40},
-                {"polyMode", double(s.polyMode), 0, 2},
-                {"planetImage", double(s.planetImage), 0, 9},
-                {"readoutMode", double(readoutMode), 0, 2},
-                {"letterboxStep", double(letterboxStep), -5, 6},
-                {"fadeLevel", fadeLevel, 0, 1},
-                {"impactClock", impactClock, -7, 9},
-                {"cameraZ", s.cameraZ, -1e300, 1e300},
-                {"cameraHeading", cameraHeading, -1e300, 1e300},
-                {"cameraPitch", cameraPitch, -1e300, 1e300},
-                {"cameraOffset", cameraOffset.x + cameraOffset.y + cameraOffset.z, -1e300, 1e300},
-                {"cameraJolt", cameraJolt.x + cameraJolt.y + cameraJolt.z, -1e300, 1e300},
-                {"impactPoint", impactPoint.x + impactPoint.y + impactPoint.z, -1e300, 1e300}};
+  } ranges[] = {
+      {"fieldOfView", double(s.fieldOfView), 1, 179}, {"letterbox", double(s.letterbox), 0, 6},
+      {"tessellation", double(s.tessellation), 3, 40}, {"polyMode", double(s.polyMode), 0, 2},
+      {"planetImage", double(s.planetImage), 0, 9}, {"readoutMode", double(readoutMode), 0, 2},
+      {"letterboxStep", double(letterboxStep), -5, 6}, {"fadeLevel", fadeLevel, 0, 1},
+      {"impactClock", impactClock, -7, 9}, {"cameraZ", s.cameraZ, -1e300, 1e300},
+      {"cameraHeading", cameraHeading, -1e300, 1e300}, {"cameraPitch", cameraPitch, -1e300, 1e300},
+      {"cameraOffset", cameraOffset.x + cameraOffset.y + cameraOffset.z, -1e300, 1e300},
+      {"cameraJolt", cameraJolt.x + cameraJolt.y + cameraJolt.z, -1e300, 1e300},
+      {"impactPoint", impactPoint.x + impactPoint.y + impactPoint.z, -1e300, 1e300}};
+  // clang-format on
   for (const auto& r : ranges) {
     if (!(r.value >= r.low && r.value <= r.high)) {
       return std::string(r.name) + " = " + std::to_string(r.value);
