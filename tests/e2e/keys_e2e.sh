@@ -13,6 +13,12 @@ program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM"
 xdotool click --repeat 100000 --delay 200 1 &
 clicker=$!
 x_session_pids+=("$clicker")
+# wire PNG AREA: "LIT RUNS", the shares of the area's pixels that are lit and that lie in lit
+# horizontal runs of five or more: lines make such runs, points do not.
+wire() {
+  measure "$1" "$2" '%[fx:mean] ' -grayscale Brightness -threshold 12% \
+    \( +clone -morphology Open Rectangle:5x1 \)
+}
 orange='r > 0.5 && b < 0.3 && g < 0.7 * r'
 mars='r > 0.3 && r > 1.6 * b && r > 1.2 * g'
 earth='b > 0.3 && b > 1.3 * r'
@@ -54,12 +60,11 @@ planet=$seen
 solid=$(bright_share "$shot_dir/held.png" 30 "$planet")
 expect "the planet is lit ($solid of its box)" "$solid > 0.4"
 key w
-see "w draws lines" lines "v < 0.7 * $solid" bright_share 30 "$planet"
-lines=$seen
+see "w draws lines" lines "split(v, s) && s[1] < 0.7 * $solid && s[2] > 0.3 * s[1]" wire "$planet"
 key w
-see "w again draws points" points "v < 0.6 * $lines && v > 0.005" bright_share 30 "$planet"
+see "w again draws points" points 'split(v, s) && s[1] > 0.005 && s[2] < 0.25 * s[1]' wire "$planet"
 key w
-see "w again fills the planet" filled "v > 0.8 * $solid" bright_share 30 "$planet"
+see "w again fills the planet" filled "split(v, s) && s[1] > 0.8 * $solid" wire "$planet"
 key p
 
 key f
