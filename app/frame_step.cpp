@@ -4,6 +4,7 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "app/camera.h"
@@ -37,6 +38,8 @@ constexpr double kExitFadeSeconds = 2.0;
 constexpr float kExitLevel = 0.02f;
 constexpr double kTitleSeconds = 10.0;
 constexpr double kTitleTravelSeconds = 8.0;
+constexpr double kMinViewAngle = 1.0;  // degrees: the projection stays a real perspective
+constexpr double kMaxViewAngle = 179.0;
 
 void countFrame() {
   ++fpsFrameCount;
@@ -45,6 +48,17 @@ void countFrame() {
     fpsNextSecond += 1.0;
     framesPerSecond = fpsFrameCount;
     fpsFrameCount = 0;
+  }
+}
+
+// The picture fades in over the first 3 s. Full brightness comes with the first frame at or
+// after the mark, not with the last one before it: a start-up without a frame near 3 s (the
+// window hidden, a slow first second) must not stay dim.
+void runIntroFade() {
+  if (now < kIntroFadeSeconds) {
+    fadeLevel = static_cast<float>(now / kIntroFadeSeconds);
+  } else if (exitFadeStart == 0) {
+    fadeLevel = 1.0f;
   }
 }
 
@@ -98,7 +112,7 @@ bool frameStep() {
   advanceFrameClock(elapsedMs);
   driftPhaseBank(kPhasesUsed, frameDt, sceneSettings, paused);
   countFrame();
-  if (now < kIntroFadeSeconds) fadeLevel = static_cast<float>(now / kIntroFadeSeconds);
+  runIntroFade();
   setupView();
   updateCamera();
   if (sceneSettings.clearEachFrame || forceClear) {
@@ -149,7 +163,11 @@ void setupView() {
   // With no visible row the aspect is undefined; the empty viewport shows nothing either way,
   // so a neutral aspect keeps the projection finite.
   const double aspect = visibleHeight > 0 ? static_cast<double>(windowWidth) / visibleHeight : 1.0;
-  const double fovy = s.fieldOfView - s.letterbox / 6.0 * 29.0;
+  // Letterbox narrows the view so the bars do not shrink the planet. With the narrowest field
+  // of view the difference reaches 0 or below, where the projection would turn flat and then
+  // upside down: the angle stays within the range a perspective projection can take.
+  const double fovy =
+      std::clamp(s.fieldOfView - s.letterbox / 6.0 * 29.0, kMinViewAngle, kMaxViewAngle);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(fovy, aspect, 0.02, s.cameraZ + 14.0);

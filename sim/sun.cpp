@@ -60,6 +60,14 @@ void createRays() {
   sunRaysCreated = true;
 }
 
+// The disc's radius is the whole part of the distance, so the core (radius below 16) is
+// exactly the pixels whose squared distance is below 16 squared.
+bool inSolidCore(int row, int column) {
+  const int dy = row - kCentre;
+  const int dx = column - kCentre;
+  return dy * dy + dx * dx < kCoreRadius * kCoreRadius;
+}
+
 int discLevel(int row, int column) {
   const int dy = row - kCentre;
   const int dx = column - kCentre;
@@ -77,8 +85,9 @@ void drawDisc() {
   }
 }
 
-// The angle is kept within one turn: an ever-growing single-precision angle would lose
-// the small steps after a day or so of running, and the slow rays would stop.
+// The angle is kept within one turn: a growing single-precision angle rounds away part of
+// each step, so the rays would run a few per cent off their speed after a day of running and
+// stand still after two to three weeks.
 void turnRays() {
   for (SunRay& ray : sunRays) {
     ray.angle += ray.step;
@@ -88,7 +97,8 @@ void turnRays() {
 }
 
 // Each ray is a line through the centre in both directions. Where its value beats the level
-// on its own side, it writes both sides; the opposite pixel is overwritten unconditionally.
+// on its own side, it writes both sides; the opposite pixel is overwritten whatever it holds,
+// except inside the solid core: rays are dimmer than the core and must not notch its rim.
 void drawRay(const SunRay& ray) {
   const float sn = static_cast<float>(std::sin(static_cast<double>(ray.angle)));
   const float cs = static_cast<float>(std::cos(static_cast<double>(ray.angle)));
@@ -98,8 +108,11 @@ void drawRay(const SunRay& ray) {
         pixelAt(static_cast<int>(j * sn + kCentre), static_cast<int>(j * cs + kCentre));
     if (value <= forward[0]) continue;
     setPixel(forward, value);
-    setPixel(pixelAt(static_cast<int>(-j * sn + kCentre), static_cast<int>(-j * cs + kCentre)),
-             value);
+    const int oppositeRow = static_cast<int>(-j * sn + kCentre);
+    const int oppositeColumn = static_cast<int>(-j * cs + kCentre);
+    if (!inSolidCore(oppositeRow, oppositeColumn)) {
+      setPixel(pixelAt(oppositeRow, oppositeColumn), value);
+    }
   }
 }
 
