@@ -7,7 +7,7 @@
 
 x_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/krateon-x.XXXXXX")
 shot_dir=${KRATEON_ARTIFACT_DIR:-$x_session_dir/shots}
-mkdir -p "$shot_dir"
+rm -rf "$shot_dir" && mkdir -p "$shot_dir"
 x_session_pids=() # started processes, stopped in reverse order at exit
 program_pid=""
 program_window=""
@@ -19,7 +19,8 @@ sound_rate=44100
 sound_frame_bytes=4
 
 x_session_stop() {
-  local i pid
+  local status=$? i pid
+  [[ -n ${finished:-} ]] || echo "FAIL: the test stopped early, status $status (line ${BASH_LINENO[0]})"
   for ((i = ${#x_session_pids[@]} - 1; i >= 0; i--)); do
     kill "${x_session_pids[i]}" 2>/dev/null || true
   done
@@ -52,6 +53,19 @@ wait_for() {
     ((SECONDS - start < limit)) || return 1
     sleep 0.2
   done
+}
+
+# see WHAT NAME CONDITION MEASURE [ARGUMENT...]: takes screenshot NAME until `MEASURE PNG
+# ARGUMENT...` prints a value v for which the awk condition holds, for up to 20 s; fails if it
+# never does. The last value is left in $seen.
+see() {
+  local what=$1 name=$2 condition=$3 start=$SECONDS
+  shift 3
+  until seen=$("$1" "$(shot "$name")" "${@:2}") &&
+    awk -v v="$seen" "BEGIN { exit !($condition) }"; do
+    ((SECONDS - start < 20)) || { fail "$what ($seen; expected $condition)"; return 0; }
+  done
+  echo "ok: $what ($seen)"
 }
 
 # x_session_start [WxHxD]: a new X server on the first free display, with openbox on it.
@@ -89,7 +103,7 @@ program_start() {
   rm -f "$sound_file"
   (cd "$dir" && exec env "${env[@]}" "$@") >"$shot_dir/program.out" 2>"$shot_dir/program.err" &
   program_pid=$!
-  program_started=$SECONDS
+  program_started=$(date +%s.%N)
   x_session_pids+=("$program_pid")
   program_status=""
   if ! wait_for 60 find_window; then
@@ -104,6 +118,17 @@ find_window() {
   program_running || return 2
   program_window=$(xdotool search --onlyvisible --name '^Krateon$' 2>/dev/null | head -1)
   [[ -n $program_window ]]
+}
+
+# program_age: seconds since the program was started. wait_until AGE: sleeps until then.
+program_age() {
+  awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $program_started }"
+}
+wait_until() {
+  local left
+  left=$(awk "BEGIN { print $1 - $(program_age) }")
+  awk "BEGIN { exit !($left > 0) }" && sleep "$left"
+  return 0
 }
 
 # program_running: true while the program has not ended.
@@ -148,24 +173,39 @@ shot() {
 
 # Pixel measures of a PNG, over an area WxH+X+Y (the whole picture by default). Brightness is the
 # largest of a pixel's red, green and blue, 0 to 255.
-# mean_brightness PNG [AREA]; bright_share PNG LEVEL [AREA]: the share of pixels at least LEVEL
-# bright; colour_count PNG [AREA]: distinct colours; pixel PNG X Y: "R,G,B".
+# measure PNG AREA FORMAT [OPERATION...]: ImageMagick's FORMAT of the area after the operations.
 measure() {
   local png=$1 area=$2 format=$3
   shift 3
-  convert "$png" ${area:+-crop "$area" +repage} -grayscale Brightness "$@" \
-    -format "$format" info:
+  convert "$png" ${area:+-crop "$area" +repage} "$@" -format "$format" info:
 }
-mean_brightness() { measure "$1" "${2:-}" '%[fx:255*mean]'; }
-bright_share() { measure "$1" "${3:-}" '%[fx:mean]' -threshold "$(awk "BEGIN{print $2/2.55}")%"; }
-colour_count() { convert "$1" ${2:+-crop "$2" +repage} -format %k info:; }
-pixel() {
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+# mean_brightness PNG [AREA]; bright_share PNG LEVEL [AREA]: the share of pixels at least LEVEL
+# bright; colour_count PNG [AREA]: distinct colours; mean_colour PNG [AREA]: "RED GREEN BLUE".
+mean_brightness() { measure "$1" "${2:-}" '%[fx:255*mean]' -grayscale Brightness; }
+bright_share() {
+  measure "$1" "${3:-}" '%[fx:mean]' -grayscale Brightness -threshold "$(awk "BEGIN{print $2/2.55}")%"
 }
-# bright_box PNG LEVEL [AREA]: the box "WxH+X+Y" around the pixels at least LEVEL bright.
+# share_where PNG FX-CONDITION [AREA]: the share of pixels (every second one each way) for which an
+# ImageMagick -fx condition on r, g, b (0 to 1) holds, e.g. 'b > 0.3 && b > 1.3 * r' for blue.
+share_where() { measure "$1" "${3:-}" '%[fx:mean]' -sample 50% -fx "$2"; }
+colour_count() { measure "$1" "${2:-}" %k; }
+mean_colour() {
+  measure "$1" "${2:-}" '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n'
+}
+# bright_box PNG LEVEL [AREA]: the box "WxH+X+Y" around the pixels at least LEVEL bright, with
+# X and Y from the area's corner.
 bright_box() {
-  convert "$1" ${3:+-crop "$3"} -grayscale Brightness -threshold "$(awk "BEGIN{print $2/2.55}")%" \
+  convert "$1" ${3:+-crop "$3" +repage} -grayscale Brightness -threshold "$(awk "BEGIN{print $2/2.55}")%" \
     -format %@ info:
+}
+
+# planet_box PNG: the box "WxH+X+Y" around the planet: lit pixels (brightness 20 and more) that
+# survive an opening wider than a star, the sun or a line of text. Empty when nothing does.
+planet_box() {
+  local w h x y
+  IFS='x+' read -r w h x y < <(convert "$1" -sample 25% -grayscale Brightness -threshold 8% \
+    -morphology Open Disk:3 -format %@ info: 2>/dev/null)
+  if ((w > 1)); then echo "$((4 * w))x$((4 * h))+$((4 * x))+$((4 * y))"; fi
 }
 
 # sound_now: seconds of sound the program has mixed so far (its device opens at start).
@@ -185,15 +225,16 @@ sound_onsets() {
   local from=$1 to=$2 skip
   skip=$(awk "BEGIN { s = $from - 0.2; print (s < 0 ? 0 : s) }")
   sox -t raw -r "$sound_rate" -e signed -b 16 -c 2 "$sound_file" -t dat - trim "$skip" "=$to" |
-    awk -v skip="$skip" -v from="$from" -v rate="$sound_rate" '
+    awk -v skip="$skip" -v from="$from" -v per_window="$((sound_rate / 100))" '
+      BEGIN { last = -1 }
       /^;/ { next }
-      { n = int(NR - 3); w = int(n / (rate / 100)); sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
+      { w = int(n / per_window); n++; sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
       END {
-        for (i = 20; i in cnt; i++) {
+        for (i = 0; i in cnt; i++) {
           t = skip + i / 100; if (t < from) continue
           level = sqrt(sum[i] / cnt[i]); before = 0; k = 0
-          for (j = i - 20; j < i; j++) { before += sum[j]; k += cnt[j] }
-          before = sqrt(before / k)
+          for (j = (i < 20 ? 0 : i - 20); j < i; j++) { before += sum[j]; k += cnt[j] }
+          before = k ? sqrt(before / k) : 0
           if (level > 0.01 && level > 4 * before && t - last >= 0.3) { printf "%.2f\n", t; last = t }
         }
       }'
@@ -212,6 +253,7 @@ finish() {
     head -40 "$shot_dir/program.err"
   fi
   echo "screenshots and output in $shot_dir"
+  finished=1
   if ((failures > 0)); then
     echo "$failures failure(s)"
     exit 1

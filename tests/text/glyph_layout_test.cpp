@@ -1,223 +1,332 @@
-// The glyph grid and the drawing of strings: quads, texture cells, pen advance, wrapping codes,
-// the state drawText leaves behind, and what it records.
+// On-screen text read back as the driver receives it: GL feedback gives every glyph quad in
+// window pixels with its font cell, from which the character is decoded. Glyph placement, the
+// message slot on the frame clock, the help screen behind '?', the readouts, the frame-rate and
+// error lines. Also built with ASan and UBSan: no string or number may overrun a buffer.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <random>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "app/gl_state.h"
-#include "glyph_capture.h"
-#include "support/gl_context.h"
+#include "app/camera.h"
+#include "app/frame_step.h"
+#include "app/startup.h"
+#include "support/scene_driver.h"
 #include "text/glyph_layout.h"
+#include "text/help_screen.h"
 #include "text/text_display.h"
 
 namespace {
 
-constexpr double kTexEpsilon = 1e-6;
+constexpr int kWidth = 800, kHeight = 700;
 
-TEST(GlyphLayout, LetterAQuadAndCell) {
-  // 'A' is code 65: index 33, column 1, row 2. y 25 in a 480-pixel window is baseline 455.
-  const GlyphQuad q = layoutGlyph('A', 10, 455, 20);
-  EXPECT_FLOAT_EQ(q.left, 10);
-  EXPECT_FLOAT_EQ(q.right, 20);
-  EXPECT_FLOAT_EQ(q.bottom, 455);
-  EXPECT_FLOAT_EQ(q.top, 475);
-  EXPECT_NEAR(q.s0, 0.0725, kTexEpsilon);
-  EXPECT_NEAR(q.s1, 0.135, kTexEpsilon);
-  EXPECT_NEAR(q.t0, 0.615, kTexEpsilon);
-  EXPECT_NEAR(q.t1, 0.74, kTexEpsilon);
-  EXPECT_EQ(q.nextPenX, 19);
-}
+struct Glyph {
+  float left, bottom, right, top;  // window pixels, origin bottom left
+  float s0, t0;                    // lower left corner of the font cell sampled
+};
 
-TEST(GlyphLayout, PenAdvancesWholePixelsPerSize) {
-  const struct {
-    float size;
-    int advance;
-  } cases[] = {{18, 8}, {20, 9}, {30, 13}, {40, 18}};
-  for (const auto& c : cases) {
-    short pen = 10;
-    for (int i = 0; i < 60; ++i) pen = layoutGlyph('x', pen, 0, c.size).nextPenX;
-    EXPECT_EQ(pen, 10 + 60 * c.advance) << "size " << c.size;
-  }
-}
-
-// With the texture repeating, a t shifted by a whole number samples the same cell.
-TEST(GlyphLayout, HighAndControlCodesWrapOntoTheGrid) {
-  for (int code = 160; code < 256; ++code) {
-    const GlyphQuad high = layoutGlyph(static_cast<unsigned char>(code), 0, 0, 20);
-    const GlyphQuad base = layoutGlyph(static_cast<unsigned char>(code - 128), 0, 0, 20);
-    EXPECT_NEAR(high.s0, base.s0, kTexEpsilon) << code;
-    EXPECT_NEAR(high.t0, base.t0 - 1.0, kTexEpsilon) << code;
-  }
-  for (int code = 0; code < 32; ++code) {
-    const GlyphQuad low = layoutGlyph(static_cast<unsigned char>(code), 0, 0, 20);
-    const GlyphQuad base = layoutGlyph(static_cast<unsigned char>(code + 128), 0, 0, 20);
-    EXPECT_NEAR(low.s0, base.s0, kTexEpsilon) << code;
-    EXPECT_NEAR(low.t0, base.t0 - 1.0, kTexEpsilon) << code;
-  }
-}
-
-TEST(GlyphLayout, PixelCoordinatesWrapAsSixteenBitValues) {
-  EXPECT_EQ(toShortPixels(-91.9), -91);  // toward zero
-  EXPECT_EQ(toShortPixels(32767.9), 32767);
-  EXPECT_EQ(toShortPixels(32768), -32768);
-  EXPECT_EQ(toShortPixels(40000), 40000 - 65536);
-  EXPECT_EQ(toShortPixels(std::nan("")), 0);
-  // Beyond the 32-bit range the value saturates first: defined, if meaningless.
-  EXPECT_EQ(toShortPixels(1e300), toShortPixels(2147483647.0));
-  EXPECT_EQ(toShortPixels(-INFINITY), toShortPixels(-2147483648.0));
-}
-
-// Random codes, pens and sizes, wild ones included: the quad keeps its shape for every finite
-// size, and nothing traps (the sanitizer build checks the conversions).
-TEST(GlyphLayout, RandomInputsKeepTheQuadShape) {
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> code(0, 255), pen(-32768, 32767);
-  std::uniform_real_distribution<float> size(0.0f, 200.0f);
-  const float wild[] = {0.0f, -5.0f, 1e30f, -1e30f, INFINITY, NAN};
-  for (int i = 0; i < 20000; ++i) {
-    const auto c = static_cast<unsigned char>(code(random));
-    const auto x = static_cast<short>(pen(random));
-    const auto y = static_cast<short>(pen(random));
-    const float s = i % 10 == 0 ? wild[i / 10 % 6] : size(random);
-    const GlyphQuad q = layoutGlyph(c, x, y, s);
-    EXPECT_NEAR(q.s1 - q.s0, 0.0625, kTexEpsilon);
-    EXPECT_TRUE(q.s0 > 0 && q.s1 < 1.01 + kTexEpsilon);
-    if (std::isfinite(s) && std::fabs(s) < 1000) {
-      // Corners near the 16-bit range are floats with a few thousandths of a pixel to spare.
-      EXPECT_NEAR(q.right - q.left, s * 0.5f, 0.01);
-      EXPECT_NEAR(q.top - q.bottom, s, 0.01);
+// Glyphs one call of `draw` sends, in order. A glyph is a rectangle at depth 0.5 (the text's
+// orthographic projection) covering one 1/16 x 1/8 cell; the driver may split it in two
+// triangles, which count once. Anything else the draw sends (a whole frame's scene) is left out.
+std::vector<Glyph> captureGlyphs(const std::function<void()>& draw) {
+  static std::vector<GLfloat> buffer(1 << 22);
+  glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  draw();
+  const GLint used = glRenderMode(GL_RENDER);
+  EXPECT_GE(used, 0) << "feedback buffer overflow";
+  std::vector<Glyph> glyphs;
+  for (GLint i = 0; i < used;) {
+    const auto token = static_cast<GLint>(buffer[i++]);
+    int vertices = token == GL_POLYGON_TOKEN ? static_cast<int>(buffer[i++]) : 1;
+    if (token == GL_PASS_THROUGH_TOKEN) vertices = 0, ++i;
+    if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) vertices = 2;
+    Glyph g{1e9f, 1e9f, -1e9f, -1e9f, 1e9f, 1e9f};
+    float s1 = -1e9f, t1 = -1e9f;
+    bool flat = true;
+    for (int v = 0; v < vertices; ++v, i += 11) {
+      const GLfloat* f = &buffer[i];
+      g.left = std::fmin(g.left, f[0]), g.right = std::fmax(g.right, f[0]);
+      g.bottom = std::fmin(g.bottom, f[1]), g.top = std::fmax(g.top, f[1]);
+      g.s0 = std::fmin(g.s0, f[7]), s1 = std::fmax(s1, f[7]);
+      g.t0 = std::fmin(g.t0, f[8]), t1 = std::fmax(t1, f[8]);
+      flat = flat && std::fabs(f[2] - 0.5f) < 1e-6f;
+    }
+    const bool cell =
+        std::fabs(s1 - g.s0 - 0.0625f) < 1e-5f && std::fabs(t1 - g.t0 - 0.125f) < 1e-5f;
+    if (token != GL_POLYGON_TOKEN || !flat || !cell) continue;
+    const Glyph& last = glyphs.empty() ? Glyph{} : glyphs.back();
+    if (last.left != g.left || last.bottom != g.bottom || last.s0 != g.s0 || last.t0 != g.t0) {
+      glyphs.push_back(g);
     }
   }
+  return glyphs;
 }
 
-class DrawTextTest : public ::testing::Test {
+// A line as drawText takes it: x from the left, y from the top down to the glyph bottoms.
+struct Line {
+  int x, y, size;
+  std::string text;
+  bool operator==(const Line&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Line& l) {
+  return out << '"' << l.text << "\" at " << l.x << ", " << l.y << " size " << l.size;
+}
+
+// Glyphs grouped into lines: a glyph continues a line when it sits on the same baseline, at the
+// same size, less than a glyph width to the right of the previous one. The character comes back
+// from the font cell: column s0 / 0.0625, row counted down from t = 1 (codes 32 to 159).
+std::vector<Line> captureLines(const std::function<void()>& draw) {
+  std::vector<Line> lines;
+  const Glyph* previous = nullptr;
+  const std::vector<Glyph> glyphs = captureGlyphs(draw);
+  for (const Glyph& g : glyphs) {
+    const float width = g.right - g.left;
+    if (previous == nullptr || previous->bottom != g.bottom || previous->top != g.top ||
+        g.left <= previous->left || g.left > previous->left + width) {
+      lines.push_back({static_cast<int>(std::lround(g.left)),
+                       kHeight - static_cast<int>(std::lround(g.bottom)),
+                       static_cast<int>(std::lround(g.top - g.bottom)), ""});
+    }
+    const long column = std::lround(std::floor(g.s0 / 0.0625));
+    const long row = std::lround(std::floor((1.0 - g.t0) / 0.125)) - 1;
+    lines.back().text += static_cast<char>(32 + ((row * 16 + column) & 255));
+    previous = &g;
+  }
+  return lines;
+}
+
+class ScreenText : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { testsupport::startScene(kWidth, kHeight); }
   void SetUp() override {
-    testsupport::ensureGlContext(640, 480);
     textDisplay.recordText = 1;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glViewport(0, 0, 640, 480);
+    testsupport::firstGlError();
   }
 };
 
-TEST_F(DrawTextTest, LetterAThroughTheDriver) {
-  const auto glyphs = glyphcapture::captureGlyphs([] { textDisplay.drawText("A", 10, 25, 20); });
-  ASSERT_EQ(glyphs.size(), 1u);
-  const auto& g = glyphs[0];
-  EXPECT_NEAR(g.left, 10, 1e-3);
-  EXPECT_NEAR(g.right, 20, 1e-3);
-  EXPECT_NEAR(g.bottom, 455, 1e-3);
-  EXPECT_NEAR(g.top, 475, 1e-3);
-  EXPECT_NEAR(g.s0, 0.0725, 1e-5);
-  EXPECT_NEAR(g.s1, 0.135, 1e-5);
-  EXPECT_NEAR(g.t0, 0.615, 1e-5);
-  EXPECT_NEAR(g.t1, 0.74, 1e-5);
-  EXPECT_EQ(g.code, 'A');
+TEST(GlyphLayout, PixelValuesWrapAsSixteenBitsAndNothingTraps) {
+  const struct {
+    double value;
+    short pixels;
+  } cases[] = {{-91.9, -91},      {32767.9, 32767}, {32768, -32768}, {40000, -25536},
+               {std::nan(""), 0}, {1e300, -1},      {-INFINITY, 0}};
+  for (const auto& c : cases) EXPECT_EQ(toShortPixels(c.value), c.pixels) << c.value;
+  for (float size : {0.0f, -5.0f, 1e30f, -1e30f, INFINITY, NAN})
+    layoutGlyph('W', 32000, -32000, size);
 }
 
-// The scene's letterbox viewport and line or point mode must not reach the text.
-TEST_F(DrawTextTest, WholeWindowFilledWhateverTheSceneSetUp) {
-  glViewport(0, 100, 640, 280);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-  const auto lines =
-      glyphcapture::captureLines([] { textDisplay.drawText("Hi there", 10, 25, 20); });
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, "Hi there");
-  EXPECT_EQ(lines[0].x, 10);
-  EXPECT_EQ(lines[0].y, 25);
-  EXPECT_EQ(lines[0].size, 20);
+// Cells: code c is cell k = c - 32 (mod 256), column k % 16, row k / 16 from the top; s and t
+// are shifted 0.01 into the cell, right and down, and rows past the grid wrap (repeat).
+TEST_F(ScreenText, GlyphQuadsCellsAndAdvance) {
+  struct Case {
+    const char* text;
+    short x, y;
+    float size;
+    int glyph;  // which glyph to look at
+    Glyph expected;
+  };
+  const Case cases[] = {
+      {"A", 10, 25, 20, 0, {10, 675, 20, 695, 0.0725f, 0.615f}},
+      {"~", 0, 700, 18, 0, {0, 0, 9, 18, 0.885f, 0.24f}},
+      {"\x05", 0, 100, 20, 0, {0, 600, 10, 620, 0.3225f, -0.885f}},           // the glyph of 133
+      {"\xC8", 0, 100, 20, 0, {0, 600, 10, 620, 0.51f, -0.385f}},             // the glyph of 72
+      {"abcdefghijk", 0, 50, 18, 10, {80, 650, 89, 668, 0.6975f, 0.365f}},    // 8 pixels a glyph
+      {"abcdefghijk", 0, 50, 20, 10, {90, 650, 100, 670, 0.6975f, 0.365f}},   // 9
+      {"abcdefghijk", 0, 50, 30, 10, {130, 650, 145, 680, 0.6975f, 0.365f}},  // 13
+      {"abcdefghijk", 0, 50, 40, 10, {180, 650, 200, 690, 0.6975f, 0.365f}},  // 18
+  };
+  for (const Case& c : cases) {
+    const auto glyphs = captureGlyphs([&] { textDisplay.drawText(c.text, c.x, c.y, c.size); });
+    ASSERT_EQ(glyphs.size(), std::string(c.text).size()) << c.text;
+    const Glyph& g = glyphs[c.glyph];
+    const Glyph& e = c.expected;
+    EXPECT_NEAR(g.left, e.left, 1e-3) << c.text << " size " << c.size;
+    EXPECT_NEAR(g.right, e.right, 1e-3) << c.text << " size " << c.size;
+    EXPECT_NEAR(g.bottom, e.bottom, 1e-3) << c.text << " size " << c.size;
+    EXPECT_NEAR(g.top, e.top, 1e-3) << c.text << " size " << c.size;
+    EXPECT_NEAR(g.s0, e.s0, 1e-5) << c.text << " size " << c.size;
+    EXPECT_NEAR(g.t0, e.t0, 1e-5) << c.text << " size " << c.size;
+  }
+}
 
-  GLint viewport[4];
+TEST_F(ScreenText, DrawnWholeOverAnySceneStateAndRecordedCut) {
+  glViewport(0, 100, kWidth, 300);            // a letterbox
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);  // the scene in lines
+  EXPECT_EQ(captureLines([] { textDisplay.drawText("Hi there", 10, 25, 20); }),
+            (std::vector<Line>{{10, 25, 20, "Hi there"}}));
+  GLint viewport[4], polygonMode[2];
   glGetIntegerv(GL_VIEWPORT, viewport);
+  glGetIntegerv(GL_POLYGON_MODE, polygonMode);
   EXPECT_EQ(viewport[1], 100);
-  EXPECT_EQ(viewport[3], 280);
-  GLint modes[2];
-  glGetIntegerv(GL_POLYGON_MODE, modes);
-  EXPECT_EQ(modes[0], GL_LINE);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  glViewport(0, 0, 640, 480);
-}
-
-TEST_F(DrawTextTest, LeavesBaselineStateOrthographicProjectionAndColour) {
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  const GLfloat view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, -2, -3, 1};
-  glLoadMatrixf(view);
-  glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
-
-  textDisplay.drawText("state", 100, 100, 20);
-
-  const GlStateSnapshot after = captureGlState();
-  EXPECT_EQ(after, baselineGlState()) << describeGlStateDifference(baselineGlState(), after);
+  EXPECT_EQ(viewport[3], 300);
+  EXPECT_EQ(polygonMode[0], GL_LINE);
   GLfloat m[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, m);
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(m[i], view[i]) << i;
-  glGetFloatv(GL_PROJECTION_MATRIX, m);  // glOrtho(0, 640, 0, 480, -1, 1)
-  EXPECT_FLOAT_EQ(m[0], 2.0f / 640);
-  EXPECT_FLOAT_EQ(m[5], 2.0f / 480);
-  EXPECT_FLOAT_EQ(m[10], -1.0f);
-  EXPECT_FLOAT_EQ(m[12], -1.0f);
-  EXPECT_FLOAT_EQ(m[13], -1.0f);
-  GLfloat colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(colour[i], textDisplay.color[i]);
-  EXPECT_EQ(testsupport::firstGlError(), 0u);
-  glLoadIdentity();
-}
+  glGetFloatv(GL_PROJECTION_MATRIX, m);  // left as glOrtho(0, 800, 0, 700, -1, 1)
+  const float ortho[16] = {
+      2.0f / kWidth, 0, 0, 0, 0, 2.0f / kHeight, 0, 0, 0, 0, -1, 0, -1, -1, 0, 1};
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(m[i], ortho[i]) << "projection " << i;
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glViewport(0, 0, kWidth, kHeight);
 
-TEST_F(DrawTextTest, WithoutAFontGlyphsAreSolidQuadsInTheTextColour) {
-  const GLuint font = textDisplay.fontTexture;
-  textDisplay.fontTexture = 0;
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  textDisplay.drawText("M", 100, 100, 40);  // quad x 100..120, y 380..420 from the bottom
-  const auto inside = testsupport::readPixel(110, 400);
-  const auto outside = testsupport::readPixel(130, 400);
-  EXPECT_EQ(inside.r, 255);
-  EXPECT_EQ(inside.g, 255);
-  EXPECT_EQ(inside.b, 255);
-  EXPECT_EQ(outside.r, 0);
-  textDisplay.fontTexture = font;
-}
-
-TEST_F(DrawTextTest, RecordsCutToSeventyNineButDrawsInFull) {
   const std::string longText(120, 'q');
-  const auto glyphs =
-      glyphcapture::captureGlyphs([&] { textDisplay.drawText(longText.c_str(), 0, 200, 10); });
-  EXPECT_EQ(glyphs.size(), 120u);
-  EXPECT_EQ(std::strlen(textDisplay.recordedText), 79u);
+  EXPECT_EQ(captureGlyphs([&] { textDisplay.drawText(longText.c_str(), 0, 200, 10); }).size(),
+            120u);
   EXPECT_EQ(std::string(textDisplay.recordedText), std::string(79, 'q'));
-  EXPECT_EQ(textDisplay.recordedX, 0);
   EXPECT_EQ(textDisplay.recordedY, 200);
-}
-
-TEST_F(DrawTextTest, EmptyStringDrawsNothingButIsRecorded) {
-  textDisplay.drawText("before", 1, 2, 20);
-  const auto glyphs = glyphcapture::captureGlyphs([] { textDisplay.drawText("", 30, 40, 20); });
-  EXPECT_TRUE(glyphs.empty());
+  EXPECT_TRUE(captureGlyphs([] { textDisplay.drawText("", 30, 40, 20); }).empty());
   EXPECT_STREQ(textDisplay.recordedText, "");
   EXPECT_EQ(textDisplay.recordedX, 30);
-  EXPECT_EQ(textDisplay.recordedY, 40);
-}
-
-TEST_F(DrawTextTest, UnrecordedDrawingLeavesTheRecordAlone) {
   textDisplay.drawText("kept", 7, 8, 20);
   textDisplay.drawTextUnrecorded("not kept", 70, 80, 20);
   EXPECT_STREQ(textDisplay.recordedText, "kept");
-  EXPECT_EQ(textDisplay.recordedX, 7);
   EXPECT_EQ(textDisplay.recordText, 1);
-  textDisplay.recordText = 0;
-  textDisplay.drawTextUnrecorded("still not", 70, 80, 20);
-  EXPECT_EQ(textDisplay.recordText, 0);
-  textDisplay.drawText("nor this", 70, 80, 20);
-  EXPECT_STREQ(textDisplay.recordedText, "kept");
-  textDisplay.recordText = 1;
+
+  // Without a font every glyph is a solid quad in the text colour.
+  const GLuint font = textDisplay.fontTexture;
+  textDisplay.fontTexture = 0;
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  textDisplay.drawText("M", 100, 100, 40);  // x 100..120, y 600..640 from the bottom
+  textDisplay.fontTexture = font;
+  EXPECT_EQ(testsupport::readPixel(110, 620).g, 255);
+  EXPECT_EQ(testsupport::readPixel(125, 620).g, 0);
+}
+
+// Percent signs, long texts and wild numbers: messages and readouts stay in 79 characters.
+TEST_F(ScreenText, MessageTextsAreCutNeverOverrun) {
+  textDisplay.showMessage("100%% done %s %n %d");
+  EXPECT_STREQ(textDisplay.recordedText, "100% done %s %n %d");
+  textDisplay.showMessage(std::string(200, 'z').c_str());
+  EXPECT_EQ(std::string(textDisplay.recordedText), std::string(79, 'z'));
+  textDisplay.showMessageReal("FOV: %3.0f Degrees\n", 1e300);
+  EXPECT_EQ(std::string(textDisplay.recordedText).size(), 79u);
+  textDisplay.showMessageInt("Tesselation: %d\n", -2147483647 - 1);
+  EXPECT_STREQ(textDisplay.recordedText, "Tesselation: -2147483648\n");
+  cameraHeading = 1e300;
+  cameraPitch = -1e300;
+  const auto lines = captureLines(drawDirectionReadout);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0].text.size(), 79u);
+  for (int i = 2; i < 5; ++i) {
+    const double value = std::stod(lines[i].text.substr(3));
+    EXPECT_TRUE(lines[i].text.size() == 9u && value >= -1 && value <= 1) << lines[i].text;
+  }
+}
+
+TEST_F(ScreenText, ReadoutsShowCameraAnglesMatrixAndDirection) {
+  textDisplay.drawText("kept", 7, 8, 20);
+  cameraHeading = 30;
+  cameraPitch = 60;  // looking along (sin h, -sin p cos h, cos p cos h)
+  EXPECT_EQ(captureLines(drawDirectionReadout), (std::vector<Line>{{10, 40, 20, "Heading  30"},
+                                                                   {10, 60, 20, "Pitch    60"},
+                                                                   {50, 100, 20, "x:  0.500"},
+                                                                   {50, 140, 20, "y: -0.750"},
+                                                                   {50, 180, 20, "z:  0.433"}}));
+  GLfloat m[16];
+  for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i) + 0.25f;
+  glLoadMatrixf(m);
+  textDisplay.messageX = 333;
+  std::vector<Line> grid = {{10, 40, 20, "Heading  30"}, {10, 60, 20, "Pitch    60"}};
+  for (int column = 0; column < 4; ++column) {  // entry i = column * 4 + row of the GL array
+    for (int row = 0; row < 4; ++row) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%2d: %6.3f", column * 4 + row, column * 4 + row + 0.25);
+      grid.push_back({50 + 120 * column, 100 + 30 * row, 20, text});
+    }
+  }
+  EXPECT_EQ(captureLines(drawMatrixReadout), grid);
+  EXPECT_EQ(grid[8].text, " 6:  6.250");
+  EXPECT_EQ(textDisplay.messageX, 10) << "the readout puts the message home again";
+  EXPECT_STREQ(textDisplay.recordedText, "kept") << "readouts are never recorded";
+}
+
+const char* const kHelpLines[30] = {"Special Controls for this (32 bitcolor) simulation:",
+                                    "           0-9  Set Planet Texture",
+                                    " <PageUp/Down>  Adjust Main (Bounce) Speed",
+                                    "            []  Adjust Object Size",
+                                    "     shift  <>  Adjust Tesselation",
+                                    "             i  Images: Toggle Available Textures: Planets",
+                                    "             o  Options: Toggle Impact Sound On/Off",
+                                    "             v  View: Toggle Camera Movement: Auto/Manual:",
+                                    "                 <MouseX/Y>   Adjust Orientation",
+                                    "                 <Button>     Launch Meteor",
+                                    "Standard Controls in most simulations where applicable:",
+                                    "  unshifted <>  Adjust Screen Magnification",
+                                    "            -=  Adjust Universe Rotate Speed",
+                                    "    shift   _+  Adjust Universe Movement Speed",
+                                    "    shift   {}  Adjust Closeness (Camera Z)",
+                                    "    shift   ()  Adjust Light Rotate Speed",
+                                    "             c  Clock: Toggle Frame-Per-Seconds",
+                                    "             f  FullScreen/Window Toggle",
+                                    "             l  Letterbox: Adjust Size 0-6",
+                                    "             p  Pause: Toggle On/Off",
+                                    "             r  Reset/Randomize all parameters",
+                                    "             s  Spotlite: Toggle On-Off",
+                                    "             u  Universe: Toggle Stars On/Off",
+                                    "             w  Wireframe/Points/PolyGon Mode Toggle",
+                                    "        <SPACE> Toggle Hyperspace (non-blanking)",
+                                    "          <ESC> to QUIT",
+                                    "   -------------------------------------------------------- ",
+                                    "   Krateon: one planet, one meteor, two hundred pieces.",
+                                    "   Real-time OpenGL fireworks for the Linux desktop.",
+                                    "   <?> to return"};
+
+// The lines one real frame draws, taken at the given toolkit time (100 ms after the last).
+std::vector<Line> frameLines() {
+  return captureLines([] { testsupport::frameAfter(100); });
+}
+
+bool shows(const std::vector<Line>& lines, const Line& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The frame step redraws a message until three seconds have passed on the frame clock, and
+// draws the frame-rate line, the error line and the help screen while they are on.
+TEST_F(ScreenText, FramesShowMessagesStatusLinesAndHelp) {
+  testsupport::startScene(kWidth, kHeight);
+  testsupport::runFrames(42, 100);  // the frame clock at 4.2 s
+  textDisplay.showMessage("Reset");
+  EXPECT_DOUBLE_EQ(textDisplay.messageExpiry, 7.2);
+  textDisplay.messageX = 300;  // redrawn where it was first drawn
+  testsupport::runFrames(28, 100);
+  EXPECT_TRUE(shows(frameLines(), {10, 25, 20, "Reset"})) << "at 7.1 s";
+  EXPECT_FALSE(shows(frameLines(), {10, 25, 20, "Reset"})) << "at 7.2 s";
+  EXPECT_EQ(textDisplay.messageExpiry, 0.0);
+
+  testsupport::pressKey('c');
+  glEnable(0x7fff);  // not a capability: GL_INVALID_ENUM, reported by the next frame
+  std::vector<Line> lines = frameLines();
+  char rate[16];
+  std::snprintf(rate, sizeof rate, "%3d Frame/Sec", framesPerSecond);
+  EXPECT_TRUE(shows(lines, {680, 25, 20, rate})) << rate;
+  EXPECT_TRUE(shows(lines, {320, 25, 20, "OpenGL Error: invalid enumerant"}));
+  EXPECT_TRUE(shows(lines, {10, 25, 20, "Frame/Second Clock On"}));
+  EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On");
+  testsupport::runFrames(28, 100);
+  EXPECT_TRUE(shows(frameLines(), {320, 25, 20, "OpenGL Error: invalid enumerant"})) << "2.9 s on";
+  EXPECT_FALSE(shows(frameLines(), {320, 25, 20, "OpenGL Error: invalid enumerant"})) << "3 s on";
+  testsupport::pressKey('c');
+
+  testsupport::pressKey('?');
+  std::vector<Line> help;
+  for (const Line& line : frameLines()) {
+    if (line.x == 30 || (line.x == 20 && line.size == 30)) help.push_back(line);
+  }
+  std::vector<Line> expected = {{20, 63, 30, "Krateon"}};
+  for (int i = 0; i < 30; ++i) {
+    expected.push_back({30, i < 10 ? 86 + 17 * i : 261 + 17 * (i - 10), 18, kHelpLines[i]});
+  }
+  EXPECT_EQ(help, expected);
+  EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock Off") << "help is never recorded";
+  testsupport::pressKey('?');
 }
 
 }  // namespace
