@@ -31,8 +31,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The summary becomes the synopsis line, the description the text below it.
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3-D animation of a planet struck by meteors until it shatters")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Krateon is a real-time, full-screen 3-D animation. A textured planet turns
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "3-D animation of a planet struck by meteors until it shatters")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Krateon is a real-time, full-screen 3-D animation. A textured planet turns
 before a field of stars under a circling sun. A meteor strikes it with a
 flash, fire, smoke, sparks and a boom; a glowing ring spreads over the
 surface, the planet trembles and bursts with a thunderclap into two hundred
