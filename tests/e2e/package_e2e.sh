@@ -17,6 +17,9 @@ package_remove() {
 }
 trap 'x_session_stop; package_remove; rm -rf "$work"' EXIT
 [[ $(id -u) == 0 ]] || { fail "installing a package needs root"; finish; }
+# One such test at a time on a machine: they all install and remove the same package.
+exec 9>/tmp/krateon-package-test.lock
+flock -w 900 9 || { fail "another package test holds /tmp/krateon-package-test.lock"; finish; }
 
 # The version is set once, in the project line of CMakeLists.txt.
 version=$(sed -n 's/^project(Krateon VERSION \([0-9.]*\) .*/\1/p' \
