@@ -25,6 +25,7 @@ struct IconStyle {
   bool glowingRing;  // the ring of heat spreading over the surface around the impact
 };
 
+// Columns: size, samples, outline, octaves, clouds, diagonal rays, ray width, sparks, ring.
 const IconStyle kStyles[] = {
     {16, 8, 1.0, 0, false, false, 0.5, 0, false}, {32, 8, 1.2, 2, false, false, 0.7, 0, false},
     {48, 6, 1.4, 3, false, true, 0.9, 5, true},   {64, 6, 1.6, 4, true, true, 1.1, 7, true},
@@ -207,32 +208,40 @@ Layer sparksAt(const std::vector<Spark>& sparks, Point q) {
   return {mix(kFlashEdge, kFlashMiddle, glow), glow};
 }
 
+// Pixel (x, y) as the mean of a grid of samples: the opacity is the mean coverage, the colour the
+// coverage-weighted mean, so that edges fade out without darkening.
+Layer averagePixel(const IconStyle& style, const std::vector<Spark>& sparks, int x, int y) {
+  const int n = style.samplesPerAxis;
+  Color weighted;
+  double coverage = 0.0;
+  for (int j = 0; j < n; ++j) {
+    for (int i = 0; i < n; ++i) {
+      const Point q = {(x + (i + 0.5) / n) / style.size, (y + (j + 0.5) / n) / style.size};
+      Layer layer = planetAt(style, q);
+      layer = over(flashAt(style, q), layer);
+      layer = over(sparksAt(sparks, q), layer);
+      weighted = weighted + layer.colour * layer.opacity;
+      coverage += layer.opacity;
+    }
+  }
+  if (coverage <= 0.0) return {};
+  return {weighted * (1.0 / coverage), coverage / (n * n)};
+}
+
 }  // namespace
 
 TranslucentPicture paintIcon(int size) {
-  const IconStyle& style = styleFor(size);
-  IconStyle sized = style;
-  sized.size = size;
-  const std::vector<Spark> sparks = scatterSparks(sized);
+  if (size < 1) return {};
+  IconStyle style = styleFor(size);
+  style.size = size;
+  const std::vector<Spark> sparks = scatterSparks(style);
   TranslucentPicture icon{Picture(size, size), std::vector<double>(size * size, 0.0)};
-  const int n = sized.samplesPerAxis;
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      Color weighted;
-      double coverage = 0.0;
-      for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-          const Point q = {(x + (i + 0.5) / n) / size, (y + (j + 0.5) / n) / size};
-          Layer layer = planetAt(sized, q);
-          layer = over(flashAt(sized, q), layer);
-          layer = over(sparksAt(sparks, q), layer);
-          weighted = weighted + layer.colour * layer.opacity;
-          coverage += layer.opacity;
-        }
-      }
+      const Layer pixel = averagePixel(style, sparks, x, y);
       const std::size_t index = static_cast<std::size_t>(y) * size + x;
-      icon.opacity[index] = coverage / (n * n);
-      icon.colour.pixels[index] = coverage > 0.0 ? weighted * (1.0 / coverage) : Color{};
+      icon.colour.pixels[index] = pixel.colour;
+      icon.opacity[index] = pixel.opacity;
     }
   }
   return icon;
