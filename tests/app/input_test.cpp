@@ -156,34 +156,24 @@ TEST_F(Input, ResetRestoresEveryDefaultAndBringsTheMeteorAtOnce) {
   pressKeys("==++))p");
   impactClock = 4.0f;
   pressKey('r');
+  // clang-format off
   const struct {
     const char* name;
     double (*read)();
     double expected;
   } defaults[] = {
-      {"fieldOfView", READ(s.fieldOfView), 70},
-      {"letterbox", READ(s.letterbox), 0},
-      {"tessellation", READ(s.tessellation), 30},
-      {"universeOn", READ(s.universeOn), 1},
-      {"clearEachFrame", READ(s.clearEachFrame), 1},
-      {"spotlightsOn", READ(s.spotlightsOn), 1},
-      {"polyMode", READ(s.polyMode), 0},
-      {"cameraMode", READ(s.cameraMode), 0},
-      {"impactSoundOn", READ(s.impactSoundOn), 1},
-      {"planetImage", READ(s.planetImage), 3},
-      {"fpsClockOn", READ(s.fpsClockOn), 0},
-      {"rotateSpeed", READ(s.rotateSpeed), 1},
-      {"movementSpeed", READ(s.movementSpeed), 1},
-      {"cameraZ", READ(s.cameraZ), 0.35},
-      {"objectSize", READ(s.objectSize), 1},
-      {"mainSpeed", READ(s.mainSpeed), 1},
-      {"homeEndSpeed", READ(s.homeEndSpeed), 1},
-      {"lightRotate", READ(s.lightRotateSpeed), 1},
-      {"paused", READ(paused), 0},
-      {"readoutMode", READ(readoutMode), 0},
-      {"impactClock", READ(impactClock), -1},
-      {"fadeLevel", READ(fadeLevel), 1},
-  };
+      {"fieldOfView", READ(s.fieldOfView), 70}, {"letterbox", READ(s.letterbox), 0},
+      {"tessellation", READ(s.tessellation), 30}, {"universeOn", READ(s.universeOn), 1},
+      {"clearEachFrame", READ(s.clearEachFrame), 1}, {"spotlightsOn", READ(s.spotlightsOn), 1},
+      {"polyMode", READ(s.polyMode), 0}, {"cameraMode", READ(s.cameraMode), 0},
+      {"impactSoundOn", READ(s.impactSoundOn), 1}, {"planetImage", READ(s.planetImage), 3},
+      {"fpsClockOn", READ(s.fpsClockOn), 0}, {"rotateSpeed", READ(s.rotateSpeed), 1},
+      {"movementSpeed", READ(s.movementSpeed), 1}, {"cameraZ", READ(s.cameraZ), 0.35},
+      {"objectSize", READ(s.objectSize), 1}, {"mainSpeed", READ(s.mainSpeed), 1},
+      {"homeEndSpeed", READ(s.homeEndSpeed), 1}, {"lightRotate", READ(s.lightRotateSpeed), 1},
+      {"paused", READ(paused), 0}, {"readoutMode", READ(readoutMode), 0},
+      {"impactClock", READ(impactClock), -1}, {"fadeLevel", READ(fadeLevel), 1}};
+  // clang-format on
   for (const auto& d : defaults) EXPECT_NEAR(d.read(), d.expected, 1e-6) << d.name;
 }
 

@@ -1,10 +1,12 @@
-// The star field and the light. Stars are read back through GL feedback in an orthographic box
-// (place and colour of every point); the light through its GL values and a lit sphere's pixels.
+// The star field and the light, seen in an orthographic box [-2, 2]^3: stars read back through
+// GL feedback (place and colour of every point), the light through its GL values and the pixels
+// of a lit sphere.
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "backdrop/light.h"
@@ -14,229 +16,202 @@
 
 namespace {
 
+constexpr double kSlack = 2e-3;  // read-back precision of a position, scene units
+
 struct Star {
   double x, y, z, r;  // scene units, r the distance from the origin
   float red, green, blue;
 };
 
-// The points a list call or a draw sends, back in scene units of the box [-2, 2]^3.
-std::vector<Star> starsDrawnBy(void (*draw)(StarField&), StarField& field) {
-  glViewport(0, 0, 640, 480);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-2, 2, -2, 2, -2, 2);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+std::vector<Star> starsDrawnBy(const std::function<void()>& draw) {
   static std::vector<GLfloat> buffer(1 << 18);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  draw(field);
+  draw();
   const GLint used = glRenderMode(GL_RENDER);
   std::vector<Star> stars;
-  for (GLint i = 0; i + 7 < used; i += 8) {
+  for (GLint i = 0; i + 7 < used; i += 8) {  // a point token, x y z, r g b a
     EXPECT_EQ(buffer[i], GL_POINT_TOKEN);
-    const double x = buffer[i + 1] / 160.0 - 2, y = buffer[i + 2] / 120.0 - 2;
-    const double z = 2 - 4 * buffer[i + 3];
-    stars.push_back(
-        {x, y, z, std::sqrt(x * x + y * y + z * z), buffer[i + 4], buffer[i + 5], buffer[i + 6]});
+    const double x = buffer[i + 1] / 160 - 2, y = buffer[i + 2] / 120 - 2,
+                 z = 2 - 4 * buffer[i + 3];
+    stars.push_back({x, y, z, std::hypot(x, y, z), buffer[i + 4], buffer[i + 5], buffer[i + 6]});
   }
   return stars;
 }
 
-void callList(StarField& field) {
-  glCallList(field.starList);
-}
-void drawField(StarField& field) {
-  field.drawStarField();
-}
-
-constexpr double kSlack = 2e-3;  // read-back precision of a position, scene units
-
 class Backdrop : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testsupport::startScene(); }
+  void SetUp() override {
+    glViewport(0, 0, 640, 480);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-2, 2, -2, 2, -2, 2);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+  }
   void TearDown() override {
     field.releaseStarField();
     EXPECT_EQ(testsupport::firstGlError(), 0u);
+  }
+  std::vector<Star> listed() {
+    return starsDrawnBy([&] { glCallList(field.starList); });
   }
   StarField field;
 };
 
 // The scene's own field, as start-up builds it: 2000 stars filling the shell from 0.25 to 1
-// evenly by volume, dim near-greys but for one star in ten with a wider range.
+// evenly by volume, dim near-greys but for one star in ten with a wider range, which falls below
+// 0.40 in some channel with probability 1 - 0.6^3.
 TEST_F(Backdrop, SceneStarsFillTheShellWithMostlyNarrowColours) {
-  const std::vector<Star> stars = starsDrawnBy(callList, starField);
+  const std::vector<Star> stars = starsDrawnBy([] { glCallList(starField.starList); });
   ASSERT_EQ(stars.size(), 2000u);
   int wide = 0, inner = 0, below = 0;
   for (const Star& s : stars) {
     ASSERT_TRUE(s.r > 0.25 - kSlack && s.r < 1 + kSlack) << s.r;
-    for (float c : {s.red, s.green, s.blue})
-      ASSERT_TRUE(c > 0.24f - 1e-5f && c < 0.64f + 1e-5f) << c;
-    wide += std::min({s.red, s.green, s.blue}) < 0.4f - 1e-5f ? 1 : 0;
+    const float darkest = std::min({s.red, s.green, s.blue});
+    ASSERT_TRUE(darkest > 0.24f - 1e-5f && std::max({s.red, s.green, s.blue}) < 0.64f + 1e-5f);
+    wide += darkest < 0.4f - 1e-5f ? 1 : 0;
     inner += s.r < 0.625 ? 1 : 0;
     below += s.y < 0 ? 1 : 0;
   }
-  // The wide range falls below 0.40 in some channel with probability 1 - 0.6^3.
   EXPECT_NEAR(wide / 2000.0, 0.1 * 0.784, 0.025);
   EXPECT_NEAR(inner / 2000.0, (0.625 * 0.625 * 0.625 - 0.015625) / (1 - 0.015625), 0.04);
   EXPECT_NEAR(below / 2000.0, 0.5, 0.05);
 }
 
-// Each star takes x, y, z until it lands in the shell, then its range, then blue, green, red.
+// Each star draws x, y, z until it lands in the shell, then its range, then blue, green, red.
 TEST_F(Backdrop, StarsFollowTheGeneratorOrder) {
   seedRandom(777);
   field.buildStarField(50, 1.0f, 0.25f, kStarShell);
-  const std::vector<Star> stars = starsDrawnBy(callList, field);
+  const std::vector<Star> stars = listed();
   ASSERT_EQ(stars.size(), 50u);
   seedRandom(777);
   for (const Star& s : stars) {
-    double x, y, z;
+    double p[3];
     do {
-      x = randomUniform(2.0) - 1.0, y = randomUniform(2.0) - 1.0, z = randomUniform(2.0) - 1.0;
-    } while (std::hypot(x, y, z) < 0.25 || std::hypot(x, y, z) > 1.0);
+      for (double& v : p) v = randomUniform(2.0) - 1.0;
+    } while (std::hypot(p[0], p[1], p[2]) < 0.25 || std::hypot(p[0], p[1], p[2]) > 1.0);
     const bool wide = randomUniform(1) < 0.1;
-    float channel[3];  // blue, green, red
-    for (float& c : channel)
+    float bgr[3];
+    for (float& c : bgr)
       c = static_cast<float>(((wide ? 0.3 : 0.5) + randomUniform(wide ? 0.5 : 0.3)) * 0.8);
-    EXPECT_NEAR(s.x, x, kSlack);
-    EXPECT_NEAR(s.y, y, kSlack);
-    EXPECT_NEAR(s.z, z, kSlack);
-    EXPECT_NEAR(s.red, channel[2], 1e-6);
-    EXPECT_NEAR(s.green, channel[1], 1e-6);
-    EXPECT_NEAR(s.blue, channel[0], 1e-6);
+    const double got[6] = {s.x, s.y, s.z, s.blue, s.green, s.red};
+    const double expected[6] = {p[0], p[1], p[2], bgr[0], bgr[1], bgr[2]};
+    for (int k = 0; k < 6; ++k) EXPECT_NEAR(got[k], expected[k], k < 3 ? kSlack : 1e-6) << k;
   }
 }
 
 TEST_F(Backdrop, ShapesKeepToTheirRegionsAndEmptyRegionsGiveEmptyLists) {
-  enum Region { kShell, kUpper, kCube, kNothing };
   const struct {
     int shape;
     float outer, inner;
-    Region region;
-  } cases[] = {{kStarUpperShell, 0.8f, 0.3f, kUpper},
-               {kStarCubeShell, 0.8f, 0.5f, kCube},
-               {7, 0.6f, 0.4f, kShell},
-               {kStarShell, 0.5f, 0.5f, kNothing},
-               {kStarShell, 0.5f, 0.9f, kNothing},
-               {kStarCubeShell, 0.5f, 0.495f, kNothing},
-               {kStarShell, NAN, 0.25f, kNothing}};
+    bool empty;
+  } cases[] = {{kStarUpperShell, 0.8f, 0.3f, false},
+               {kStarCubeShell, 0.8f, 0.5f, false},
+               {7, 0.6f, 0.4f, false},
+               {kStarShell, 0.5f, 0.5f, true},
+               {kStarShell, 0.5f, 0.9f, true},
+               {kStarCubeShell, 0.5f, 0.495f, true},
+               {kStarShell, NAN, 0.25f, true}};
   for (const auto& c : cases) {
     field.buildStarField(300, c.outer, c.inner, c.shape);
-    EXPECT_TRUE(glIsList(field.starList));
-    const std::vector<Star> stars = starsDrawnBy(callList, field);
-    EXPECT_EQ(stars.size(), c.region == kNothing ? 0u : 300u) << "shape " << c.shape;
+    const std::vector<Star> stars = listed();
+    EXPECT_EQ(stars.size(), c.empty ? 0u : 300u) << "shape " << c.shape << " inner " << c.inner;
     for (const Star& s : stars) {
       const double reach = std::max({std::fabs(s.x), std::fabs(s.y), std::fabs(s.z)});
-      const bool inside = c.region == kCube
+      const bool inside = c.shape == kStarCubeShell
                               ? reach > c.inner + 0.01 - kSlack && reach < c.outer + kSlack
                               : s.r > c.inner - kSlack && s.r < c.outer + kSlack &&
-                                    (c.region != kUpper || s.y > -kSlack);
+                                    (c.shape != kStarUpperShell || s.y > -kSlack);
       ASSERT_TRUE(inside) << "shape " << c.shape << " at " << s.x << ", " << s.y << ", " << s.z;
     }
   }
 }
 
-TEST_F(Backdrop, DrawShowsEveryStarTwiceTheSecondTurnedAboutY) {
+// Every star twice, the second copy turned 120 degrees about y, and 2 pixels wide.
+TEST_F(Backdrop, DrawShowsEveryStarTwiceAndReleaseDeletesOnce) {
   field.buildStarField(5, 1.0f, 0.25f, kStarShell);
-  const std::vector<Star> drawn = starsDrawnBy(drawField, field);
+  const std::vector<Star> drawn = starsDrawnBy([&] { field.drawStarField(); });
   ASSERT_EQ(drawn.size(), 10u);
-  const double turn = 120 / 57.29578;
+  const double c = std::cos(120 / 57.29578), s = std::sin(120 / 57.29578);
   for (int i = 0; i < 5; ++i) {
     const Star &a = drawn[i], &b = drawn[i + 5];
-    EXPECT_NEAR(b.x, a.x * std::cos(turn) + a.z * std::sin(turn), kSlack);
+    EXPECT_NEAR(b.x, a.x * c + a.z * s, kSlack);
     EXPECT_NEAR(b.y, a.y, kSlack);
-    EXPECT_NEAR(b.z, -a.x * std::sin(turn) + a.z * std::cos(turn), kSlack);
+    EXPECT_NEAR(b.z, -a.x * s + a.z * c, kSlack);
   }
   GLfloat pointSize = 0;
   glGetFloatv(GL_POINT_SIZE, &pointSize);
   EXPECT_EQ(pointSize, 2.0f);
-  // Releasing twice deletes once: a list made in between keeps its name.
   field.releaseStarField();
-  const GLuint other = glGenLists(1);
+  const GLuint other = glGenLists(1);  // may take the released name: a second release keeps it
   glNewList(other, GL_COMPILE);
   glEndList();
   field.releaseStarField();
   EXPECT_TRUE(glIsList(other));
   glDeleteLists(other, 1);
-  EXPECT_TRUE(starsDrawnBy(drawField, field).empty());
+  EXPECT_TRUE(starsDrawnBy([&] { field.drawStarField(); }).empty());
 }
 
-// Light colours: grey levels times the common level, alpha 1; an index past the eight lights
-// changes nothing.
-TEST_F(Backdrop, LightColoursFollowTheirLevels) {
-  for (int i = 0; i < 8; ++i) glDisable(GL_LIGHT0 + i);
-  auto grey = [](GLenum light, GLenum which) {
-    GLfloat c[4] = {};
-    if (light == 0) glGetFloatv(which, c);
-    if (light == 1) glGetMaterialfv(GL_BACK, which, c);
-    if (light > 1) glGetLightfv(light, which, c);
-    EXPECT_TRUE(c[0] == c[1] && c[1] == c[2] && c[3] == 1.0f)
-        << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
-    return c[0];
-  };
-  setupLight(3, 1, 0, 0, 0.125f, 0.9f, 0.8f, 0.7f, 0.5f);
-  EXPECT_FLOAT_EQ(grey(0, GL_LIGHT_MODEL_AMBIENT), 0.0625f);
-  EXPECT_FLOAT_EQ(grey(GL_LIGHT3, GL_AMBIENT), 0.0625f);
-  EXPECT_FLOAT_EQ(grey(GL_LIGHT3, GL_DIFFUSE), 0.45f);
-  EXPECT_FLOAT_EQ(grey(GL_LIGHT3, GL_SPECULAR), 0.4f);
-  EXPECT_FLOAT_EQ(grey(1, GL_SPECULAR), 0.35f);
-  setupLight(3, 1, 0, 0, 0.125f, 0.9f, 0.8f, 0.7f, 0.0f);
-  EXPECT_EQ(grey(GL_LIGHT3, GL_DIFFUSE), 0.0f);
-  EXPECT_TRUE(glIsEnabled(GL_LIGHT3)) << "a black light stays on";
-  for (int index : {-1, 8}) setupLight(index, 0, 1, 0, 0.7f, 0.1f, 0.1f, 0.1f, 1.0f);
-  EXPECT_EQ(grey(0, GL_LIGHT_MODEL_AMBIENT), 0.0f);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(glIsEnabled(GL_LIGHT0 + i), i == 3) << "light " << i;
-  glDisable(GL_LIGHT3);
-}
-
-// The mean red of a patch left or right of a lit sphere's centre, seen through the default view
-// from the camera's place after some camera transform, with the light at `angle` in the eye's
-// horizontal plane.
-double sphereSide(float angle, int side) {
-  glViewport(0, 0, 640, 480);
-  glMatrixMode(GL_PROJECTION);
+// Mean red of a patch left (-1) or right (+1) of a lit unit sphere at the origin. The camera is
+// turned: the light, given in eye coordinates, must not turn with it.
+double sphereSide(float lightAngle, int side) {
   glLoadIdentity();
-  gluPerspective(70, 640.0 / 480, 0.02, 14.35);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gluLookAt(0, 0, 0.35, 0, 0, -0.65, 0, 1, 0);
-  glRotatef(75, 0, 1, 0);  // the camera turned: the light must not turn with it
-  setupLight(0, std::cos(angle), 0, std::sin(angle), 0.125f, 0.9f, 0.9f, 0.9f, 1.0f);
-  glClearColor(0, 0, 0, 1);
+  glRotatef(75, 0, 1, 0);
+  setupLight(0, 3 * std::cos(lightAngle), 0, 3 * std::sin(lightAngle), 0.125f, 0.9f, 0.9f, 0.9f, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_LIGHTING);
   glEnable(GL_DEPTH_TEST);
-  glColor3f(1, 1, 1);
   GLUquadric* sphere = gluNewQuadric();
-  gluSphere(sphere, 0.07, 30, 30);
+  gluSphere(sphere, 1, 30, 30);
   gluDeleteQuadric(sphere);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
   glDisable(GL_LIGHT0);
   double sum = 0;
   for (int y = 237; y <= 243; ++y) {
-    for (int x = 317 + 40 * side; x <= 323 + 40 * side; ++x) sum += testsupport::readPixel(x, y).r;
+    for (int x = 317 + 80 * side; x <= 323 + 80 * side; ++x) sum += testsupport::readPixel(x, y).r;
   }
   return sum / 49;
 }
 
-TEST_F(Backdrop, LightSitsInEyeCoordinatesAndLightsTheSideFacingIt) {
-  glLoadIdentity();
+// Colours are grey levels times the common level, alpha 1; the position is in eye coordinates,
+// whatever the model-view holds, which is left as it was; an index past the eight does nothing.
+TEST_F(Backdrop, LightLevelsPlaceAndLitSide) {
   glTranslatef(3, -2, 5);
   glRotatef(47, 0.3f, 1, 0.2f);
-  GLfloat before[16], after[16], position[4];
+  GLfloat before[16], after[16], position[4], c[5][4];
   glGetFloatv(GL_MODELVIEW_MATRIX, before);
-  setupLight(2, 0.6f, -0.25f, 0.8f, 0.1f, 0.5f, 0.5f, 0.5f, 1.0f);
-  glGetLightfv(GL_LIGHT2, GL_POSITION, position);
+  setupLight(3, 0.6f, -0.25f, 0.8f, 0.125f, 0.9f, 0.8f, 0.7f, 0.5f);
   glGetFloatv(GL_MODELVIEW_MATRIX, after);
-  const float expected[4] = {0.6f, -0.25f, 0.8f, 1};  // eye coordinates, positional
-  for (int i = 0; i < 4; ++i) EXPECT_NEAR(position[i], expected[i], 1e-6) << i;
+  glGetLightfv(GL_LIGHT3, GL_POSITION, position);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(after[i], before[i]) << "model-view entry " << i;
-  glDisable(GL_LIGHT2);
+  const float expected[4] = {0.6f, -0.25f, 0.8f, 1};  // positional
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(position[i], expected[i], 1e-6) << "position " << i;
+  glGetFloatv(GL_LIGHT_MODEL_AMBIENT, c[0]);
+  glGetLightfv(GL_LIGHT3, GL_AMBIENT, c[1]);
+  glGetLightfv(GL_LIGHT3, GL_DIFFUSE, c[2]);
+  glGetLightfv(GL_LIGHT3, GL_SPECULAR, c[3]);
+  glGetMaterialfv(GL_BACK, GL_SPECULAR, c[4]);
+  const float levels[5] = {0.0625f, 0.0625f, 0.45f, 0.4f, 0.35f};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_TRUE(c[i][0] == c[i][1] && c[i][1] == c[i][2] && c[i][3] == 1) << "colour " << i;
+    EXPECT_FLOAT_EQ(c[i][0], levels[i]) << "colour " << i;
+  }
+  for (int index : {-1, 8}) setupLight(index, 0, 1, 0, 0.7f, 0.1f, 0.1f, 0.1f, 1.0f);
+  glGetFloatv(GL_LIGHT_MODEL_AMBIENT, c[0]);
+  EXPECT_FLOAT_EQ(c[0][0], 0.0625f);
+  setupLight(3, 1, 0, 0, 0.125f, 0.9f, 0.8f, 0.7f, 0);
+  glGetLightfv(GL_LIGHT3, GL_DIFFUSE, c[2]);
+  EXPECT_EQ(c[2][0], 0.0f);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(glIsEnabled(GL_LIGHT0 + i), i == 3) << "a black light stays on";
+  glDisable(GL_LIGHT3);
 
-  // A light to the right lights the right side, one to the left the left side.
-  EXPECT_GT(sphereSide(0, +1), sphereSide(0, -1) + 50);
-  EXPECT_GT(sphereSide(3.14159f, -1), sphereSide(3.14159f, +1) + 50);
+  glColor3f(1, 1, 1);
+  EXPECT_GT(sphereSide(0.6f, +1), sphereSide(0.6f, -1) + 100) << "a light to the front right";
+  EXPECT_GT(sphereSide(2.54f, -1), sphereSide(2.54f, +1) + 100) << "a light to the front left";
 }
 
 }  // namespace

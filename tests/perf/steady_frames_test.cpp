@@ -1,22 +1,18 @@
-// Steady frames through a scripted cycle of use (click, impact, break, wrap, help screen, keys):
-// they allocate nothing, and the clear that restores depth only where it was written leaves the
-// whole depth buffer cleared, as a full clear would.
+// Steady frames through a scripted cycle of use (click, impact, break, wrap, help screen, keys)
+// allocate nothing, and the clear that restores depth only where it was written leaves the whole
+// depth buffer cleared, as a full clear would.
 //
-// The program replaces malloc and operator new and forwards to the C library. While counting,
-// each allocation on the frame thread walks its stack: asked for by our code (the executable, or
-// libstdc++ on its behalf) it is ours, which must never happen; otherwise the library our
-// innermost frame called is charged. The GL driver and the window system allocate inside our
-// calls as they see fit; any other library allocates only when asked for something that needs
-// memory. Sanitizer builds bring their own allocator: there the counting tests are skipped.
+// malloc is replaced here (operator new calls it). While counting, an allocation on the frame
+// thread walks its stack: asked for by our code (the executable, or libstdc++ for it) is ours,
+// which must never happen; else the library our innermost frame called is charged: the GL driver
+// and the window system allocate as they see fit, any other library only when asked for something
+// that needs memory. Sanitizer builds bring their own allocator and count nothing.
 #include <GL/freeglut.h>
 #include <execinfo.h>
 #include <gtest/gtest.h>
 #include <link.h>
 
-#include <atomic>
-#include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -25,7 +21,7 @@
 #include "app/startup.h"
 #include "support/scene_driver.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef __SANITIZE_ADDRESS__
 #define COUNTING 0
 #else
 #define COUNTING 1
@@ -33,21 +29,17 @@
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
+constexpr int kWidth = 320, kHeight = 240;
 
 struct Loaded {
   char name[160];
   uintptr_t start, end;
-};
-Loaded objects[192];
+} objects[192];  // the executable first
 int objectCount = 0;
-
-std::atomic<bool> counting{false};
-thread_local bool frameThread = false;
-thread_local bool inHook = false;
+bool counting = false;
+thread_local bool frameThread = false, inHook = false;
 long ours = 0;
-std::vector<std::string>* outside = nullptr;  // libraries outside the driver that allocated
+std::vector<std::string>* charged = nullptr;  // libraries outside the driver that allocated
 
 int objectOf(const void* address) {
   const auto at = reinterpret_cast<uintptr_t>(address);
@@ -58,10 +50,8 @@ int objectOf(const void* address) {
 }
 
 int noteObject(dl_phdr_info* info, size_t, void*) {
-  if (objectCount == 192) return 1;
   Loaded& o = objects[objectCount];
-  o.start = UINTPTR_MAX;
-  o.end = 0;
+  o = {{}, UINTPTR_MAX, 0};
   for (int i = 0; i < info->dlpi_phnum; ++i) {
     if (info->dlpi_phdr[i].p_type != PT_LOAD) continue;
     const uintptr_t begin = info->dlpi_addr + info->dlpi_phdr[i].p_vaddr;
@@ -69,8 +59,8 @@ int noteObject(dl_phdr_info* info, size_t, void*) {
     o.end = std::max(o.end, begin + info->dlpi_phdr[i].p_memsz);
   }
   std::snprintf(o.name, sizeof o.name, "%s", info->dlpi_name);
-  if (o.start < o.end) ++objectCount;
-  return 0;
+  objectCount += o.start < o.end;
+  return objectCount == 192;
 }
 
 bool isDriverStack(const char* library) {
@@ -86,35 +76,32 @@ bool isDriverStack(const char* library) {
 extern "C" void* __libc_malloc(size_t size);
 extern "C" void* __libc_calloc(size_t count, size_t size);
 extern "C" void* __libc_realloc(void* pointer, size_t size);
-extern "C" void __libc_free(void* pointer);
 
 // The hooks share one section, so that a walked stack can step over them by address.
 #define HOOK __attribute__((section("krateon_alloc_hooks"), noinline))
-extern "C" const char __start_krateon_alloc_hooks[];
-extern "C" const char __stop_krateon_alloc_hooks[];
+extern "C" const char __start_krateon_alloc_hooks[], __stop_krateon_alloc_hooks[];
 
 namespace {
 
 HOOK void noteAllocation() {
-  if (!counting.load(std::memory_order_relaxed) || !frameThread || inHook) return;
+  if (!counting || !frameThread || inHook) return;
   inHook = true;
   void* frames[24];
   const int depth = backtrace(frames, 24);
-  int caller = 0;
-  while (caller < depth &&
-         static_cast<const char*>(frames[caller]) >= __start_krateon_alloc_hooks &&
-         static_cast<const char*>(frames[caller]) < __stop_krateon_alloc_hooks) {
-    ++caller;
-  }
-  int mine = caller;  // the executable is object 0
-  while (mine < depth && objectOf(frames[mine]) != 0) ++mine;
+  auto inHooks = [](const void* at) {
+    return static_cast<const char*>(at) >= __start_krateon_alloc_hooks &&
+           static_cast<const char*>(at) < __stop_krateon_alloc_hooks;
+  };
+  int caller = 0, mine = 0;
+  while (caller < depth && inHooks(frames[caller])) ++caller;
+  for (mine = caller; mine < depth && objectOf(frames[mine]) != 0;) ++mine;
   if (mine < depth) {
     const int called = mine > caller ? objectOf(frames[mine - 1]) : 0;
     const char* name = called >= 0 ? objects[called].name : "an object loaded while counting";
     if (called == 0 || std::strstr(name, "libstdc++") != nullptr) {
       ++ours;
     } else if (!isDriverStack(name)) {
-      outside->push_back(name);
+      charged->push_back(name);
     }
   }
   inHook = false;
@@ -134,30 +121,6 @@ extern "C" HOOK void* realloc(void* pointer, size_t size) {
   noteAllocation();
   return __libc_realloc(pointer, size);
 }
-extern "C" void free(void* pointer) {
-  __libc_free(pointer);
-}
-HOOK void* operator new(size_t size) {
-  noteAllocation();
-  if (void* pointer = __libc_malloc(size == 0 ? 1 : size)) return pointer;
-  throw std::bad_alloc();
-}
-HOOK void* operator new[](size_t size) {
-  return operator new(size);
-}
-void operator delete(void* pointer) noexcept {
-  __libc_free(pointer);
-}
-void operator delete[](void* pointer) noexcept {
-  __libc_free(pointer);
-}
-void operator delete(void* pointer, size_t) noexcept {
-  __libc_free(pointer);
-}
-void operator delete[](void* pointer, size_t) noexcept {
-  __libc_free(pointer);
-}
-
 namespace {
 
 void startCounting(std::vector<std::string>& libraries) {
@@ -166,36 +129,32 @@ void startCounting(std::vector<std::string>& libraries) {
   objectCount = 0;
   dl_iterate_phdr(noteObject, nullptr);
   ours = 0;
-  outside = &libraries;
   libraries.reserve(1000);
-  frameThread = true;
-  counting = true;
+  charged = &libraries;
+  frameThread = counting = true;
 }
 
-// A whole cycle from a click: meteor, impact with particles, break, wrap to the next planet, the
-// help screen, messages, readouts, drawing modes, hyperspace, letterbox, lights and stars off and
-// on, the manual camera, Page Up, the sound key and a reset. Keys at ms from the script's start.
-constexpr struct {
-  int atMs;
-  int key;
-} kScript[] = {{200, 'c'},  {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},  {3400, '<'},
-               {3800, 'n'}, {4300, 'n'},  {4800, 'n'},  {5600, 'w'},  {6000, 'w'},  {6400, 'w'},
-               {6500, ' '}, {6800, ' '},  {6800, 'l'},  {7200, 'l'},  {7600, 's'},  {8000, 's'},
-               {8200, 'u'}, {8400, 'u'},  {10000, 'i'}, {10600, '3'}, {11000, 'v'}, {11500, 'v'},
-               {12000, -1}, {12400, 'o'}, {12600, 'o'}, {13000, 'c'}, {13400, 'r'}};
+// Keys at ms from the start of the cycle (-1: Page Up): the help screen, the frame rate, speed,
+// facets, readouts, drawing modes, hyperspace, letterbox, lights, stars, next image, manual
+// camera, sound and a reset.
+constexpr int kScript[][2] = {{200, 'c'},   {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},
+                              {3400, '<'},  {3800, 'n'},  {4300, 'n'},  {4800, 'n'},  {5600, 'w'},
+                              {6000, 'w'},  {6400, 'w'},  {6500, ' '},  {6800, ' '},  {6800, 'l'},
+                              {7200, 'l'},  {7600, 's'},  {8000, 's'},  {8200, 'u'},  {8400, 'u'},
+                              {10000, 'i'}, {10600, '3'}, {11000, 'v'}, {11500, 'v'}, {12000, -1},
+                              {12400, 'o'}, {12600, 'o'}, {13000, 'c'}, {13400, 'r'}};
 
-// Plays the script from the current toolkit time, a frame every 16 ms for 14 s; `afterFrame`
+// A click and 14 s of frames at 16 ms with the keys and a pointer move now and then; `afterFrame`
 // runs after each frame is drawn.
 template <typename AfterFrame>
-void playScript(AfterFrame afterFrame) {
+void playCycle(AfterFrame afterFrame) {
   const int start = testsupport::toolkitMs();
   testsupport::click();
   size_t next = 0;
   for (int t = 0; t < 14000; t += testsupport::kFrameMs) {
-    for (; next < std::size(kScript) && kScript[next].atMs <= t; ++next) {
-      if (kScript[next].key < 0) testsupport::pressSpecialKey(GLUT_KEY_PAGE_UP);
-      if (kScript[next].key > 0)
-        testsupport::pressKey(static_cast<unsigned char>(kScript[next].key));
+    for (; next < std::size(kScript) && kScript[next][0] <= t; ++next) {
+      if (kScript[next][1] < 0) testsupport::pressSpecialKey(GLUT_KEY_PAGE_UP);
+      if (kScript[next][1] > 0) testsupport::pressKey(static_cast<unsigned char>(kScript[next][1]));
     }
     if (t % 500 == 0) testsupport::movePointer(kPointerHomeX + t % 37, kPointerHomeY - t % 23);
     testsupport::frameAt(start + t);
@@ -203,16 +162,15 @@ void playScript(AfterFrame afterFrame) {
   }
 }
 
-// Window pixels whose depth is not the clear depth: outside the noted rectangles (`noted`), or
-// anywhere.
+// Pixels whose depth is not the clear depth: outside the noted rectangles, or anywhere.
 int depthWrittenPixels(bool onlyOutsideNoted) {
   std::vector<GLuint> depth(kWidth * kHeight);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depth.data());
   int written = 0;
   for (int i = 0; i < kWidth * kHeight; ++i) {
-    if (depth[i] == 0xFFFFFFFFu) continue;
-    written += !onlyOutsideNoted || !depthWriteNoted(i % kWidth, i / kWidth);
+    written +=
+        depth[i] != 0xFFFFFFFFu && (!onlyOutsideNoted || !depthWriteNoted(i % kWidth, i / kWidth));
   }
   return written;
 }
@@ -220,10 +178,10 @@ int depthWrittenPixels(bool onlyOutsideNoted) {
 TEST(SteadyFrames, RestoreDepthEverywhereAndAllocateNothingThroughWholeCyclesOfUse) {
   testsupport::startScene(kWidth, kHeight);
   testsupport::frameAt(20000);
-  // The warm-up cycle runs every path once (first glyphs, sounds, the driver's shader variants),
-  // and every fifth frame checks the depth buffer around the frame's clear.
+  // The warm-up cycle runs every path once (first glyphs, sounds, the driver's shader variants);
+  // every fifth frame checks the depth buffer around the frame's clear.
   int frame = 0, partialClears = 0, faults = 0;
-  playScript([&] {
+  playCycle([&] {
     if (++frame % 5 != 0 || faults > 3) return;
     const PixelRect noted = depthWriteExtent();
     partialClears += noted.right - noted.left < kWidth || noted.top - noted.bottom < kHeight;
@@ -239,14 +197,14 @@ TEST(SteadyFrames, RestoreDepthEverywhereAndAllocateNothingThroughWholeCyclesOfU
   glFinish();
   std::vector<std::string> libraries;
   startCounting(libraries);
-  for (int cycle = 0; cycle < 2; ++cycle) playScript([] {});
+  for (int cycle = 0; cycle < 2; ++cycle) playCycle([] {});
   counting = false;
   EXPECT_EQ(ours, 0) << "allocations asked for by our code";
   for (const std::string& library : libraries) ADD_FAILURE() << "allocation inside " << library;
 #endif
 }
 
-// Without this a counter that saw nothing would pass everything.
+// A counter that saw nothing would pass everything.
 TEST(AllocationCounter, TellsOurAllocationsFromLibraryOnes) {
 #if COUNTING
   static int* volatile mine = nullptr;
@@ -263,8 +221,9 @@ TEST(AllocationCounter, TellsOurAllocationsFromLibraryOnes) {
 #endif
 }
 
-// After a change of size the buffers hold anything: the first clear covers the whole window.
-TEST(DepthClear, ClearsEverythingAfterTheWindowChangesSize) {
+// After a change of size the buffers hold anything, so the first clear covers the whole window;
+// a sphere about the eye has no bound but the window; nothing is noted without depth writes.
+TEST(DepthClear, CoversTheWholeWindowAfterAResizeOrForASphereAboutTheEye) {
   testsupport::startScene(kWidth, kHeight);
   for (const int width : {kWidth + 1, kWidth - 1}) {
     clearColourAndDepth();
@@ -274,22 +233,13 @@ TEST(DepthClear, ClearsEverythingAfterTheWindowChangesSize) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glRectf(-1, -1, 1, 1);  // depth written without being noted
-    glDisable(GL_DEPTH_TEST);
     ASSERT_GT(depthWrittenPixels(false), 0);
     windowWidth = width;
     clearColourAndDepth();
     windowWidth = kWidth;
     EXPECT_EQ(depthWrittenPixels(false), 0) << "width " << width;
   }
-}
-
-// A sphere reaching behind the eye has no bound but the whole window; nothing is noted while
-// depth writes are off.
-TEST(DepthClear, NotesTheWholeWindowForASphereAroundTheEye) {
-  testsupport::startScene(kWidth, kHeight);
-  testsupport::frameAt(16);
   setupView();
-  glEnable(GL_DEPTH_TEST);
   clearColourAndDepth();
   noteDepthWrites(0.01);
   const PixelRect small = depthWriteExtent();
