@@ -8,6 +8,9 @@ packages=(
   libgl1-mesa-dri                               # Mesa's software renderer
   libsdl2-mixer-dev                             # sound playback
   libfreetype-dev fonts-dejavu-core             # the asset generator renders the font
+  libpng-dev                                    # ... and writes the icons
+  dpkg-dev file                                 # the Debian package and its Depends
+  lintian desktop-file-utils appstream          # checks of the package, its menu entry and metainfo
   libgtest-dev                                  # unit tests
   zlib1g-dev                                    # compressed reference frames in the tests
   xvfb xauth openbox xdotool x11-utils          # a headless X desktop for the GL and end-to-end tests

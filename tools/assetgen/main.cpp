@@ -1,5 +1,6 @@
 // The asset generator: paints the images and synthesises the sounds that Krateon reads from its
-// working directory. Usage: krateon-assetgen OUTPUT_DIR [--font FILE] [--report]
+// working directory, and the icons. Usage: krateon-assetgen OUTPUT_DIR [--font FILE]
+// [--icons ICON_DIR] [--report]
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -8,7 +9,9 @@
 
 #include "bmp_writer.h"
 #include "font.h"
+#include "icon.h"
 #include "planets.h"
+#include "png_writer.h"
 #include "smoke.h"
 #include "sounds.h"
 #include "sphere_map.h"
@@ -25,6 +28,7 @@ using namespace assetgen;
 struct Options {
   std::string outputDir;
   std::string fontFile = KRATEON_FONT_FILE;
+  std::string iconDir;  // empty: no icons
   bool report = false;
 };
 
@@ -59,6 +63,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.report = true;
     } else if (std::strcmp(argv[i], "--font") == 0 && i + 1 < argc) {
       options.fontFile = argv[++i];
+    } else if (std::strcmp(argv[i], "--icons") == 0 && i + 1 < argc) {
+      options.iconDir = argv[++i];
     } else if (argv[i][0] != '-' && options.outputDir.empty()) {
       options.outputDir = argv[i];
     } else {
@@ -104,12 +110,29 @@ bool saveSound(const Options& options, const SoundAsset& asset) {
   return true;
 }
 
+// Every icon size in an icon theme's layout: ICON_DIR/NxN/apps/krateon.png.
+bool saveIcons(const Options& options) {
+  for (const int size : kIconSizes) {
+    const std::string dimensions = std::to_string(size) + "x" + std::to_string(size);
+    const std::string folder = options.iconDir + "/" + dimensions + "/apps";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const std::string path = folder + "/krateon.png";
+    if (!writePng(path, paintIcon(size))) {
+      std::fprintf(stderr, "krateon-assetgen: cannot write %s\n", path.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: krateon-assetgen OUTPUT_DIR [--font FILE] [--report]\n");
+    std::fprintf(
+        stderr, "usage: krateon-assetgen OUTPUT_DIR [--font FILE] [--icons ICON_DIR] [--report]\n");
     return 2;
   }
   std::error_code ignored;
@@ -141,6 +164,7 @@ int main(int argc, char** argv) {
   for (const SoundAsset& asset : kSoundAssets) {
     if (!saveSound(options, asset)) return 1;
   }
+  if (!options.iconDir.empty() && !saveIcons(options)) return 1;
   if (options.report) std::printf("total %.0f ms\n", millisecondsSince(allStart));
   return 0;
 }
