@@ -1,124 +1,118 @@
-// BMP decoding on plain bytes: row order, channel order, both alpha rules and files that
-// end early or hold nothing at all.
+// The BMP decoder on plain bytes: row and channel order, both alpha rules, and files that end
+// early or hold nothing. Also built with ASan and UBSan: no input may read outside the file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "image/bmp.h"
-#include "image_files.h"
 
 namespace {
 
-using imagetest::makeBmp;
-using imagetest::Rgb8;
+using Bytes = std::vector<unsigned char>;
+using Rgba = std::array<int, 4>;
+struct Rgb8 {
+  int r, g, b;
+};
 
-std::vector<unsigned char> decode(const std::vector<unsigned char>& file, int n, int alphaValue,
-                                  int threshold) {
-  std::vector<unsigned char> rgba(static_cast<std::size_t>(n) * n * 4, 0xAB);
-  decodeBmpImage(file.data(), file.size(), n, alphaValue, threshold, rgba.data());
+// An n x n file: 54 header bytes the decoder must skip, then `pixels` in stored order (the
+// first stored row first), each written blue, green, red; cut to `size` bytes when given.
+Bytes bmpFile(const std::vector<Rgb8>& pixels, std::size_t size = SIZE_MAX) {
+  Bytes file(54, 0x42);
+  for (const Rgb8& p : pixels) {
+    for (int channel : {p.b, p.g, p.r}) file.push_back(static_cast<unsigned char>(channel));
+  }
+  if (size < file.size()) file.resize(size);
+  return file;
+}
+
+// The file decoded from an exactly sized copy, so that the sanitizers see any read past its end.
+Bytes decode(const Bytes& file, int n, int alphaValue, int threshold) {
+  Bytes rgba(static_cast<std::size_t>(n) * n * 4, 0xAB);
+  const auto copy = std::make_unique<unsigned char[]>(file.size());
+  std::copy(file.begin(), file.end(), copy.get());
+  decodeBmpImage(file.empty() ? nullptr : copy.get(), file.size(), n, alphaValue, threshold,
+                 rgba.data());
   return rgba;
 }
 
-std::array<int, 4> pixelAt(const std::vector<unsigned char>& rgba, int n, int memoryRow,
-                           int column) {
+Rgba texel(const Bytes& rgba, int n, int memoryRow, int column) {
   const unsigned char* p = &rgba[(static_cast<std::size_t>(memoryRow) * n + column) * 4];
   return {p[0], p[1], p[2], p[3]};
 }
 
-TEST(BmpDecode, FirstStoredRowBecomesTheLastMemoryRow) {
-  const int n = 256;
-  const auto file = makeBmp(n, [](int row, int) { return row == 0 ? Rgb8{255, 0, 0} : Rgb8{}; });
-  const auto rgba = decode(file, n, 255, 0);
-  for (int column = 0; column < n; ++column) {
-    ASSERT_EQ(pixelAt(rgba, n, n - 1, column), (std::array<int, 4>{255, 0, 0, 255})) << column;
-    ASSERT_EQ(pixelAt(rgba, n, 0, column), (std::array<int, 4>{0, 0, 0, 255})) << column;
+const Rgb8 kWhitePixel{255, 255, 255};
+
+TEST(BmpDecode, RowsChannelsAndAlphaRules) {
+  struct Case {
+    const char* name;
+    Bytes file;
+    int alphaValue, threshold;
+    Rgba texels[4];  // of the 2 x 2 image: memory row 0 (the last stored), then memory row 1
+  };
+  const std::vector<Rgb8> pale(4, {10, 20, 200});
+  const Rgba white{255, 255, 255, 255};
+  // clang-format off
+  const Case cases[] = {
+      {"rows bottom-up, pixels blue-green-red", bmpFile({{3, 2, 1}, {6, 5, 4}, {9, 8, 7}, {12, 11, 10}}),
+       255, 0, {{9, 8, 7, 255}, {12, 11, 10, 255}, {3, 2, 1, 255}, {6, 5, 4, 255}}},
+      {"alpha: the truncated channel average", bmpFile({{30, 60, 90}, {0, 0, 0}, kWhitePixel, {1, 1, 2}}),
+       -1, 0, {white, {1, 1, 2, 1}, {30, 60, 90, 60}, {0, 0, 0, 0}}},
+      {"alpha where any channel reaches the threshold",
+       bmpFile({{99, 99, 99}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}}),
+       200, 100, {{0, 100, 0, 200}, {0, 0, 100, 200}, {99, 99, 99, 0}, {100, 0, 0, 200}}},
+      {"threshold 0: black is opaque", bmpFile(std::vector<Rgb8>(4, {0, 0, 0})),
+       255, 0, {{0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}}},
+      // One whole pixel, then only the blue byte of the next: a missing byte reads as -1.
+      {"cut file, average of the values read", bmpFile(pale, 54 + 4),
+       -1, 0, {white, white, {10, 20, 200, 76}, {255, 255, 200, 66}}},
+      {"cut file, threshold on the values read", bmpFile(pale, 54 + 4),
+       255, 0, {{255, 255, 255, 0}, {255, 255, 255, 0}, {10, 20, 200, 255}, {255, 255, 200, 255}}},
+      {"cut file, negative threshold", bmpFile(pale, 54 + 4),
+       255, -1, {white, white, {10, 20, 200, 255}, {255, 255, 200, 255}}},
+      {"empty file", {}, -1, 0, {white, white, white, white}},
+      {"bare header", bmpFile({}), -1, 0, {white, white, white, white}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    const Bytes rgba = decode(c.file, 2, c.alphaValue, c.threshold);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(texel(rgba, 2, i / 2, i % 2), c.texels[i]) << c.name << ", texel " << i;
+    }
   }
-  // Every other row is black and, with threshold 0, still opaque.
-  for (int row = 0; row < n - 1; ++row) ASSERT_EQ(pixelAt(rgba, n, row, 7)[0], 0) << row;
 }
 
-TEST(BmpDecode, PixelsAreStoredBlueGreenRedLeftToRight) {
-  const int n = 4;
-  const auto file = makeBmp(n, [](int row, int column) {
-    return Rgb8{static_cast<unsigned char>(10 * row + column), static_cast<unsigned char>(100),
-                static_cast<unsigned char>(200 + column)};
-  });
-  EXPECT_EQ(file[54], 200);  // blue first in the file
-  const auto rgba = decode(file, n, 255, 0);
-  EXPECT_EQ(pixelAt(rgba, n, 3, 0), (std::array<int, 4>{0, 100, 200, 255}));
-  EXPECT_EQ(pixelAt(rgba, n, 3, 3), (std::array<int, 4>{3, 100, 203, 255}));
-  EXPECT_EQ(pixelAt(rgba, n, 0, 2), (std::array<int, 4>{32, 100, 202, 255}));
-}
-
-TEST(BmpDecode, AverageModeTakesAlphaFromBrightness) {
-  const int n = 128;
-  const auto file = makeBmp(n, [](int, int column) {
-    if (column == 0) return Rgb8{30, 60, 90};
-    if (column == 1) return Rgb8{0, 0, 0};
-    if (column == 2) return Rgb8{255, 255, 255};
-    return Rgb8{1, 1, 2};  // 4 / 3 truncates to 1
-  });
-  const auto rgba = decode(file, n, -1, 0);
-  EXPECT_EQ(pixelAt(rgba, n, 5, 0), (std::array<int, 4>{30, 60, 90, 60}));
-  EXPECT_EQ(pixelAt(rgba, n, 5, 1)[3], 0);
-  EXPECT_EQ(pixelAt(rgba, n, 5, 2)[3], 255);
-  EXPECT_EQ(pixelAt(rgba, n, 5, 3)[3], 1);
-}
-
-TEST(BmpDecode, ThresholdModeGivesAlphaWhereAnyChannelReachesIt) {
-  const int n = 4;
-  const auto file = makeBmp(n, [](int, int column) {
-    const std::array<Rgb8, 4> colours{Rgb8{99, 99, 99}, Rgb8{0, 0, 100}, Rgb8{100, 0, 0},
-                                      Rgb8{0, 0, 0}};
-    return colours[column];
-  });
-  const auto rgba = decode(file, n, 200, 100);
-  EXPECT_EQ(pixelAt(rgba, n, 0, 0)[3], 0);
-  EXPECT_EQ(pixelAt(rgba, n, 0, 1)[3], 200);
-  EXPECT_EQ(pixelAt(rgba, n, 0, 2)[3], 200);
-  // Planet images: alpha 255 with threshold 0 makes even black pixels opaque.
-  EXPECT_EQ(pixelAt(decode(file, n, 255, 0), n, 0, 3)[3], 255);
-}
-
-TEST(BmpDecode, MissingBytesReadAs255) {
-  const int n = 128;
-  auto file = makeBmp(n, [](int, int) { return Rgb8{10, 20, 200}; });
-  file.resize(54 + 3 + 1);  // one whole pixel, then only the blue byte of the next
-  const auto average = decode(file, n, -1, 0);
-  const int lastRow = n - 1;
-  EXPECT_EQ(pixelAt(average, n, lastRow, 0), (std::array<int, 4>{10, 20, 200, 76}));
-  // (200 - 1 - 1) / 3 from the values read: 66.
-  EXPECT_EQ(pixelAt(average, n, lastRow, 1), (std::array<int, 4>{255, 255, 200, 66}));
-  // Nothing but missing bytes: -3 / 3 = -1, stored as 255.
-  EXPECT_EQ(pixelAt(average, n, lastRow, 2), (std::array<int, 4>{255, 255, 255, 255}));
-  EXPECT_EQ(pixelAt(average, n, 0, n - 1), (std::array<int, 4>{255, 255, 255, 255}));
-
-  // Threshold mode compares the -1 read, not the 255 stored.
-  const auto opaque = decode(file, n, 255, 0);
-  EXPECT_EQ(pixelAt(opaque, n, lastRow, 1)[3], 255);  // its blue byte was read
-  EXPECT_EQ(pixelAt(opaque, n, lastRow, 2)[3], 0);
-  EXPECT_EQ(pixelAt(decode(file, n, 255, -1), n, lastRow, 2)[3], 255);
-}
-
-TEST(BmpDecode, EmptyOrHeaderOnlyFilesDecodeAsWhite) {
-  const int n = 128;
-  const std::vector<unsigned char> white(static_cast<std::size_t>(n) * n * 4, 255);
-  EXPECT_EQ(decode({}, n, -1, 0), white);
-  EXPECT_EQ(decode(std::vector<unsigned char>(30, 0), n, -1, 0), white);
-  EXPECT_EQ(decode(std::vector<unsigned char>(54, 0), n, -1, 0), white);
-
-  std::vector<unsigned char> rgba(static_cast<std::size_t>(n) * n * 4, 0);
-  decodeBmpImage(nullptr, 0, n, -1, 0, rgba.data());
-  EXPECT_EQ(rgba, white);
-}
-
-TEST(BmpDecode, NonPositiveSizeWritesNothing) {
-  std::vector<unsigned char> rgba(16, 7);
-  const auto file = makeBmp(2, [](int, int) { return Rgb8{1, 2, 3}; });
-  decodeBmpImage(file.data(), file.size(), 0, -1, 0, rgba.data());
-  decodeBmpImage(file.data(), file.size(), -5, -1, 0, rgba.data());
-  EXPECT_EQ(rgba, std::vector<unsigned char>(16, 7));
+// Every length of a 3 x 3 file, from nothing to complete: the bytes present decode as in the
+// whole file, every missing one as 255, and nothing is read beyond the end.
+TEST(BmpDecode, EveryCutOfAFileDecodesWithinIt) {
+  std::vector<Rgb8> pixels;
+  for (int i = 0; i < 9; ++i) pixels.push_back({10 + i, 100 + i, 200 + i});
+  const Bytes whole = bmpFile(pixels);
+  const Bytes full = decode(whole, 3, 255, 0);
+  for (std::size_t size = 0; size <= whole.size(); ++size) {
+    const Bytes rgba = decode(bmpFile(pixels, size), 3, 255, 0);
+    for (int i = 0; i < 9; ++i) {
+      const int storedRow = i / 3, column = i % 3, memoryRow = 2 - storedRow;
+      const std::size_t offset = 54 + 3 * static_cast<std::size_t>(i);
+      const Rgba got = texel(rgba, 3, memoryRow, column);
+      const Rgba present = texel(full, 3, memoryRow, column);
+      EXPECT_EQ(got[2], offset < size ? present[2] : 255)
+          << "blue, size " << size << " pixel " << i;
+      EXPECT_EQ(got[0], offset + 2 < size ? present[0] : 255)
+          << "red, size " << size << " pixel " << i;
+      EXPECT_EQ(got[3], offset < size ? 255 : 0) << "alpha, size " << size << " pixel " << i;
+    }
+  }
+  Bytes untouched(16, 7);
+  decodeBmpImage(whole.data(), whole.size(), 0, -1, 0, untouched.data());
+  decodeBmpImage(whole.data(), whole.size(), -5, -1, 0, untouched.data());
+  EXPECT_EQ(untouched, Bytes(16, 7)) << "a side of 0 or less writes nothing";
+  Bytes white(2 * 2 * 4, 0);
+  decodeBmpImage(nullptr, 999, 2, -1, 0, white.data());
+  EXPECT_EQ(white, Bytes(2 * 2 * 4, 255)) << "no file, whatever size is claimed";
 }
 
 }  // namespace

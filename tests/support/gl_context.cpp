@@ -35,6 +35,22 @@ Rgb readPixel(int x, int y) {
   return {rgb[0], rgb[1], rgb[2]};
 }
 
+Rgb Frame::at(int x, int y) const {
+  const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+  return {p[0], p[1], p[2]};
+}
+
+Frame readFrame() {
+  Frame frame;
+  frame.width = glutGet(GLUT_WINDOW_WIDTH);
+  frame.height = glutGet(GLUT_WINDOW_HEIGHT);
+  frame.rgb.resize(static_cast<size_t>(frame.width) * frame.height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
+  return frame;
+}
+
 unsigned firstGlError() {
   unsigned first = 0;
   for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {

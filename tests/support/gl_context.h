@@ -2,6 +2,8 @@
 // GL tests call ensureGlContext() first; the window lives until the process ends.
 #pragma once
 
+#include <vector>
+
 namespace testsupport {
 
 // Creates the window on the first call (640 x 480 unless given otherwise) and makes its
@@ -13,6 +15,14 @@ struct Rgb {
   int r, g, b;
 };
 Rgb readPixel(int x, int y);
+
+// The whole back buffer as RGB at the window's current size, rows from the bottom.
+struct Frame {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  Rgb at(int x, int y) const;  // x from the left, y from the bottom
+};
+Frame readFrame();
 
 // Drains the GL error queue; returns the first error found, 0 when there was none.
 unsigned firstGlError();

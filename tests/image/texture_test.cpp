@@ -1,0 +1,197 @@
+// The texture table as start-up fills it, read back from GL: the image files (written here),
+// the computed disc, ring and wavy band, the animated sun's slot, filters per loader, and
+// files that are missing, empty, cut short, oversized or not files at all.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fx/particles.h"
+#include "image/bmp.h"
+#include "image/procedural.h"
+#include "image/texture_table.h"
+#include "sim/sun.h"
+#include "support/gl_context.h"
+#include "text/text_display.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Rgba = std::array<int, 4>;
+
+const char* const kPlanetFiles[10] = {
+    "earthCraterBW_256.bmp", "earthCloudsBW_256.bmp", "venus_256.bmp",  "earth_256.bmp",
+    "mars_256.bmp",          "jupiter_256.bmp",       "saturn_256.bmp", "neptune_256.bmp",
+    "neptune3_256.bmp",      "pluto_256.bmp"};
+
+// An n x n 24-bit file whose first stored row is `first` and every other row black; `rows`
+// stored rows in all (fewer cut the file short), then `extra` bytes of 0xFF.
+void writeBmp(const std::string& name, int n, Rgba first, int rows, std::size_t extra = 0) {
+  std::vector<char> bytes(54, 0);
+  for (int i = 0; i < rows * n; ++i) {
+    const bool inFirst = i < n;
+    for (int c : {2, 1, 0}) bytes.push_back(static_cast<char>(inFirst ? first[c] : 0));
+  }
+  bytes.resize(bytes.size() + extra, static_cast<char>(0xFF));
+  std::ofstream(name, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+Rgba planetColour(int k) {
+  return {20 + 20 * k, 200 - 15 * k, 1 + k, 255};
+}
+
+// Texel (x, y) of a texture's level 0, y being the memory row (row 0 at t = 0).
+Rgba texel(GLuint name, int n, int x, int y) {
+  std::vector<unsigned char> rgba(static_cast<std::size_t>(n) * n * 4);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  const unsigned char* p = &rgba[(static_cast<std::size_t>(y) * n + x) * 4];
+  return {p[0], p[1], p[2], p[3]};
+}
+
+GLint parameter(GLuint name, GLenum which) {
+  GLint value = 0;
+  glBindTexture(GL_TEXTURE_2D, name);
+  glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
+  return value;
+}
+
+GLint levelWidth(GLuint name, int level) {
+  GLint width = 0;
+  glBindTexture(GL_TEXTURE_2D, name);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+  return width;
+}
+
+int textureNamesInUse() {
+  int count = 0;
+  for (GLuint name = 1; name < 2048; ++name) count += glIsTexture(name) ? 1 : 0;
+  return count;
+}
+
+class TextureTable : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::ensureGlContext();
+    std::string pattern = (fs::temp_directory_path() / "krateon-textures-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    scratch_ = pattern;
+    fs::current_path(scratch_);
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    fs::remove_all(scratch_);
+    EXPECT_EQ(testsupport::firstGlError(), 0u) << "after loading textures";
+  }
+  fs::path previous_ = fs::current_path();
+  fs::path scratch_;
+};
+
+TEST_F(TextureTable, EverySlotHoldsItsImageWithItsFilters) {
+  writeBmp("font.bmp", 128, {30, 60, 90}, 128);
+  writeBmp("smoke128.bmp", 128, {255, 255, 255}, 128);
+  for (int k = 0; k < 10; ++k) writeBmp(kPlanetFiles[k], 256, planetColour(k), 256);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  loadAllTextures();
+
+  EXPECT_EQ(textureCount, 16);
+  EXPECT_EQ(planetTextureBase, 6);
+  for (int slot = 16; slot < kTextureSlots; ++slot) EXPECT_EQ(textureTable[slot], 0u) << slot;
+  const GLuint copies[6] = {textDisplay.fontTexture,
+                            particleSystem.spriteTexture,
+                            particleSystem.discSpriteTexture,
+                            flashTexture,
+                            sunTexture,
+                            glowTexture};
+  for (int slot = 0; slot < 6; ++slot) EXPECT_EQ(copies[slot], textureTable[slot]) << slot;
+  GLint alignment = 0, envMode = 0;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+  EXPECT_EQ(alignment, 1);
+  EXPECT_EQ(envMode, GL_MODULATE);
+
+  // The first stored row lands at the t = 1 edge (the last memory row). Sprites take their
+  // alpha from brightness, planet images are opaque even where black.
+  EXPECT_EQ(texel(fontTexture, 128, 5, 127), (Rgba{30, 60, 90, 60}));
+  EXPECT_EQ(texel(fontTexture, 128, 5, 0), (Rgba{0, 0, 0, 0}));
+  EXPECT_EQ(texel(smokeTexture, 128, 0, 127), (Rgba{255, 255, 255, 255}));
+  for (int k = 0; k < 10; ++k) {
+    EXPECT_EQ(texel(textureTable[6 + k], 256, 255, 255), planetColour(k)) << kPlanetFiles[k];
+    EXPECT_EQ(texel(textureTable[6 + k], 256, 0, 0), (Rgba{0, 0, 0, 255})) << kPlanetFiles[k];
+  }
+  // The computed images are grey with opacity equal to brightness: {slot, x, y, level}.
+  // clang-format off
+  const int greys[][4] = {
+      {2, 64, 64, 254}, {2, 96, 64, 127}, {2, 127, 64, 3}, {2, 64, 127, 3}, {2, 0, 0, 0},
+      {3, 64, 64, 0}, {3, 93, 64, 127}, {3, 122, 64, 255}, {3, 126, 64, 114}, {3, 127, 64, 79},
+      {3, 64, 0, 43}, {3, 0, 0, 0},
+      {5, 0, 40, 0}, {5, 0, 48, 0}, {5, 0, 56, 127}, {5, 0, 64, 255}, {5, 0, 65, 0},
+      {5, 3, 50, 19}, {5, 10, 60, 177}};
+  // clang-format on
+  for (const auto& g : greys) {
+    EXPECT_EQ(texel(textureTable[g[0]], 128, g[1], g[2]), (Rgba{g[3], g[3], g[3], g[3]}))
+        << "slot " << g[0] << " texel " << g[1] << ", " << g[2];
+  }
+  // The band lies in rows 47 to 64 only.
+  for (int y : {0, 46, 65, 127}) {
+    for (int x = 0; x < 128; x += 9)
+      EXPECT_EQ(texel(glowTexture, 128, x, y)[3], 0) << x << ", " << y;
+  }
+  // The sun's slot holds the first animated frame, not the disc it was made from.
+  const unsigned char* sun = &sunImage[(64 * kSunTextureSize + 64) * 4];
+  EXPECT_EQ(texel(sunTexture, 128, 64, 64), (Rgba{sun[0], sun[1], sun[2], sun[3]}));
+  EXPECT_NE(texel(sunTexture, 128, 64, 64), (Rgba{254, 254, 254, 254}));
+
+  for (int slot = 0; slot < 16; ++slot) {
+    const bool planet = slot >= 6;
+    SCOPED_TRACE(slot);
+    EXPECT_EQ(parameter(textureTable[slot], GL_TEXTURE_MIN_FILTER),
+              planet ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR);
+    EXPECT_EQ(parameter(textureTable[slot], GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(parameter(textureTable[slot], GL_TEXTURE_WRAP_T), GL_REPEAT);
+    EXPECT_EQ(levelWidth(textureTable[slot], planet ? 8 : 1), planet ? 1 : 0) << "mipmap chain";
+  }
+  // The 128 loader's mipmaps, which the scene does not ask for, minify nearest-nearest.
+  const GLuint mipmapped = loadBmpTexture128("font.bmp", -1, 0, 1);
+  EXPECT_EQ(parameter(mipmapped, GL_TEXTURE_MIN_FILTER), GL_NEAREST_MIPMAP_NEAREST);
+  EXPECT_EQ(levelWidth(mipmapped, 7), 1);
+  glDeleteTextures(1, &mipmapped);
+}
+
+TEST_F(TextureTable, BadFilesLeaveTheirSlotsAndTheRestInPlace) {
+  fs::create_directory("smoke128.bmp");                           // not a file
+  writeBmp(kPlanetFiles[2], 256, planetColour(2), 0);             // nothing but the header
+  writeBmp(kPlanetFiles[4], 256, planetColour(4), 10);            // ten rows of 256
+  writeBmp(kPlanetFiles[9], 256, planetColour(9), 256, 1 << 20);  // a megabyte too long
+  for (int k : {0, 1, 3, 5, 6, 7, 8}) writeBmp(kPlanetFiles[k], 256, planetColour(k), 256);
+  loadAllTextures();  // and no font.bmp at all
+
+  EXPECT_EQ(textureCount, 16);
+  EXPECT_EQ(planetTextureBase, 6);
+  EXPECT_EQ(textureTable[0], 0u);
+  EXPECT_EQ(textDisplay.fontTexture, 0u);
+  EXPECT_EQ(textureTable[1], 0u);
+  EXPECT_EQ(particleSystem.spriteTexture, 0u);
+  for (int slot = 2; slot < 16; ++slot) EXPECT_NE(textureTable[slot], 0u) << slot;
+  // Missing bytes read as -1: white, and transparent under threshold 0.
+  EXPECT_EQ(texel(textureTable[8], 256, 7, 200), (Rgba{255, 255, 255, 0}));
+  EXPECT_EQ(texel(textureTable[10], 256, 7, 255), planetColour(4));
+  EXPECT_EQ(texel(textureTable[10], 256, 7, 246), (Rgba{0, 0, 0, 255}));
+  EXPECT_EQ(texel(textureTable[10], 256, 7, 245), (Rgba{255, 255, 255, 0}));
+  EXPECT_EQ(texel(textureTable[15], 256, 7, 255), planetColour(9));
+  EXPECT_EQ(texel(textureTable[15], 256, 7, 0), (Rgba{0, 0, 0, 255}));
+
+  // A second start-up replaces every texture instead of adding sixteen more.
+  const int inUse = textureNamesInUse();
+  loadAllTextures();
+  EXPECT_EQ(textureNamesInUse(), inUse);
+  EXPECT_EQ(textureCount, 16);
+}
+
+}  // namespace
