@@ -86,7 +86,8 @@ bool initScene() {
   setFixedGlState();
   loadAllTextures();
   if (programOptions.soundOn) initSound();
-  textDisplay.showMessage("Press ? key for Help Screen");
+  // In a foreign window the keys belong to its owner (a key ends a screensaver).
+  if (!drawingInForeignWindow) textDisplay.showMessage("Press ? key for Help Screen");
   hostWarpPointer(kPointerHomeX, kPointerHomeY);
   hostSetCursor(GLUT_CURSOR_NONE);
   return true;
