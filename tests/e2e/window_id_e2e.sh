@@ -28,6 +28,7 @@ saver_start() {
     GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$hud" \
     "$KRATEON_PROGRAM" "$@") >"$shot_dir/program.out" 2>"$shot_dir/program.err" &
   program_pid=$!
+  program_status=""
   x_session_pids+=("$program_pid")
 }
 
