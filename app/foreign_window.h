@@ -6,9 +6,10 @@ extern int foreignWindowWidth;  // pixels, as the window system last reported; 0
 extern int foreignWindowHeight;
 
 // The whole program in a foreign window (programOptions.windowId; 0 means the screen's root
-// window): opens it, initialises the scene, draws frames no faster than the cap until SIGTERM or
-// SIGINT arrives or the window is destroyed, then releases everything. Returns the exit status:
-// 0 then; 1, after one line on stderr, when the display, the window or OpenGL in it cannot be had.
+// window): opens it, initialises the scene and draws frames no faster than the cap. SIGTERM and
+// SIGINT end the process at once with status 0. Returns the exit status: 0 once the window is
+// destroyed, after releasing everything; 1, after one line on stderr, when the display, the
+// window or OpenGL in it cannot be had.
 int runInForeignWindow();
 
 // Milliseconds since the first call (the foreign window's elapsed time).

@@ -44,12 +44,13 @@ cpu_ticks() {  # cpu_ticks PID: user + system time of the process and all its th
   awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
 }
 
-# ended PID: the process has exited (a zombie, or already reaped).
-ended() {
-  local state=""
-  read -r _ _ state _ 2>/dev/null <"/proc/$1/stat" || return 0
-  [[ $state == Z ]]
-}
+# The end of a process is looked for every 2 ms with the shell's own clock and a read that
+# times out on an idle pipe, so that no process start delays the look (the shell reaps its
+# children as they end, so `kill -0` fails from then on).
+idle_pipe=$(mktemp -u)
+mkfifo "$idle_pipe"
+exec {idle}<>"$idle_pipe"
+rm "$idle_pipe"
 
 # run NAME ARGS...: starts the program, skips the warm-up, measures its processor time and the
 # X server's over the window and its frames per second (Mesa's HUD); prints one row. For the
@@ -79,11 +80,12 @@ run() {
     awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : 0 }')
   local exit_ms="-"
   if [[ $name == screensaver* ]]; then
-    local sent
-    sent=$(date +%s%N)
+    local sent=$EPOCHREALTIME
     kill -TERM "$pid"
-    until ended "$pid" || (($(date +%s%N) - sent > 5000000000)); do sleep 0.005; done
-    exit_ms=$((($(date +%s%N) - sent) / 1000000))
+    while kill -0 "$pid" 2>/dev/null && ((${EPOCHREALTIME/./} - ${sent/./} < 5000000)); do
+      read -r -t 0.002 -u "$idle" || true
+    done
+    exit_ms=$(((${EPOCHREALTIME/./} - ${sent/./}) / 1000))
   fi
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
