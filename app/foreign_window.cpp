@@ -1,6 +1,7 @@
 // Drawing into a window another program owns: an OpenGL context on the window's own visual,
-// its size followed through ConfigureNotify, and a loop that sleeps between capped frames and
-// ends cleanly on SIGTERM, SIGINT or the window's destruction (how a screensaver daemon stops us).
+// its size followed through ConfigureNotify, and a loop that sleeps between capped frames; it
+// ends at once on SIGTERM or SIGINT and quietly when the window is destroyed (how a screensaver
+// daemon stops it).
 #include "app/foreign_window.h"
 
 #include <GL/glx.h>
@@ -8,9 +9,9 @@
 #include <X11/Xutil.h>
 #include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
-#include <cerrno>
-#include <csignal>
+#include <cmath>
 #include <cstdio>
 
 #include "app/command_line.h"
@@ -25,30 +26,21 @@ namespace {
 Display* display = nullptr;
 Window window = 0;
 GLXContext context = nullptr;
-bool windowGone = false;                       // destroyed, or drawing into it failed
-volatile std::sig_atomic_t stopRequested = 0;  // SIGTERM or SIGINT arrived
-sigset_t maskWhileWaiting;                     // the stop signals are delivered only then
+bool windowGone = false;  // destroyed, or drawing into it failed
 
-void requestStop(int) {
-  stopRequested = 1;
+// A daemon that stops its screensaver wants the screen back now, not after the frame being drawn
+// and an orderly release: the process ends on the spot, and the X server and the system free the
+// window's context, the textures and the sound device with it. _exit is safe in a handler.
+void stopNow(int) {
+  _exit(0);
 }
 
-// The stop signals stay blocked while a frame is drawn and are let through only while the loop
-// waits, so none can slip in between the last check and the wait. Blocked before any thread
-// starts (the renderer's, the sound's), so that they all leave the signals to this one.
 void catchStopSignals() {
   struct sigaction action {};
-  action.sa_handler = requestStop;
+  action.sa_handler = stopNow;
   sigemptyset(&action.sa_mask);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  sigprocmask(SIG_BLOCK, &stopSignals, &maskWhileWaiting);
-  sigdelset(&maskWhileWaiting, SIGTERM);
-  sigdelset(&maskWhileWaiting, SIGINT);
 }
 
 // Once the owner destroys the window, drawing into it fails with errors about it; they end the
@@ -135,19 +127,15 @@ void followWindowEvents() {
   }
 }
 
-// Follows the window until the next frame is due, the window is gone or a stop signal came.
-// Waits at least once, with the signals let through, even when the frame is already due.
+// Follows the window's events until the next frame is due or the window is gone.
 void waitForNextFrame() {
   pollfd connection{ConnectionNumber(display), POLLIN, 0};
-  do {
-    followWindowEvents();
-    const double wait = secondsUntilNextFrame();
-    timespec timeout{};
-    timeout.tv_sec = static_cast<time_t>(wait);
-    timeout.tv_nsec = static_cast<long>((wait - static_cast<double>(timeout.tv_sec)) * 1e9);
-    if (ppoll(&connection, 1, &timeout, &maskWhileWaiting) < 0 && errno != EINTR) return;
-  } while (!stopRequested && !windowGone && secondsUntilNextFrame() > 0);
   followWindowEvents();
+  for (double wait = secondsUntilNextFrame(); wait > 0 && !windowGone;
+       wait = secondsUntilNextFrame()) {
+    poll(&connection, 1, static_cast<int>(std::ceil(wait * 1000)));
+    followWindowEvents();
+  }
 }
 
 }  // namespace
@@ -173,7 +161,7 @@ int runInForeignWindow() {
     closeWindow();
     return 1;
   }
-  while (!stopRequested && !windowGone) {
+  while (!windowGone) {
     showNextFrame();
     waitForNextFrame();
   }
