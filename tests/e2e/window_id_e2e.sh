@@ -153,4 +153,12 @@ for row in "${rows[@]}"; do
     fail "stderr for $id: $(cat "$shot_dir/program.err")"
 done
 expect "nothing left on screen" "$(outside_changes "$before" "$(shot after_bad_ids)" 0x0+0+0) == 0"
+
+# 6. SIGINT (Ctrl+C) ends it as SIGTERM does.
+window_open 320 200 900 40
+saver_start --window-id "$window_id"
+wait_for 60 shows_scene last 320x200+900+40 || fail "no picture in the last window"
+kill -INT "$program_pid"
+program_wait 10
+expect "exit status 0 after SIGINT ($program_status)" "\"$program_status\" == \"0\""
 finish
