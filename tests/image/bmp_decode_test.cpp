@@ -39,13 +39,6 @@ Bytes decode(const Bytes& file, int n, int alphaValue, int threshold) {
   return rgba;
 }
 
-Rgba texel(const Bytes& rgba, int n, int memoryRow, int column) {
-  const unsigned char* p = &rgba[(static_cast<std::size_t>(memoryRow) * n + column) * 4];
-  return {p[0], p[1], p[2], p[3]};
-}
-
-const Rgb8 kWhitePixel{255, 255, 255};
-
 TEST(BmpDecode, RowsChannelsAndAlphaRules) {
   struct Case {
     const char* name;
@@ -59,7 +52,7 @@ TEST(BmpDecode, RowsChannelsAndAlphaRules) {
   const Case cases[] = {
       {"rows bottom-up, pixels blue-green-red", bmpFile({{3, 2, 1}, {6, 5, 4}, {9, 8, 7}, {12, 11, 10}}),
        255, 0, {{9, 8, 7, 255}, {12, 11, 10, 255}, {3, 2, 1, 255}, {6, 5, 4, 255}}},
-      {"alpha: the truncated channel average", bmpFile({{30, 60, 90}, {0, 0, 0}, kWhitePixel, {1, 1, 2}}),
+      {"alpha: the truncated channel average", bmpFile({{30, 60, 90}, {0, 0, 0}, {255, 255, 255}, {1, 1, 2}}),
        -1, 0, {white, {1, 1, 2, 1}, {30, 60, 90, 60}, {0, 0, 0, 0}}},
       {"alpha where any channel reaches the threshold",
        bmpFile({{99, 99, 99}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}}),
@@ -80,30 +73,24 @@ TEST(BmpDecode, RowsChannelsAndAlphaRules) {
   for (const Case& c : cases) {
     const Bytes rgba = decode(c.file, 2, c.alphaValue, c.threshold);
     for (int i = 0; i < 4; ++i) {
-      EXPECT_EQ(texel(rgba, 2, i / 2, i % 2), c.texels[i]) << c.name << ", texel " << i;
+      EXPECT_EQ((Rgba{rgba[4 * i], rgba[4 * i + 1], rgba[4 * i + 2], rgba[4 * i + 3]}), c.texels[i])
+          << c.name << ", texel " << i;
     }
   }
 }
 
-// Every length of a 3 x 3 file, from nothing to complete: the bytes present decode as in the
-// whole file, every missing one as 255, and nothing is read beyond the end.
+// Every length of a 3 x 3 file, from nothing to complete: each byte present decodes as itself,
+// each missing one as 255, and nothing is read beyond the end.
 TEST(BmpDecode, EveryCutOfAFileDecodesWithinIt) {
   std::vector<Rgb8> pixels;
   for (int i = 0; i < 9; ++i) pixels.push_back({10 + i, 100 + i, 200 + i});
   const Bytes whole = bmpFile(pixels);
-  const Bytes full = decode(whole, 3, 255, 0);
   for (std::size_t size = 0; size <= whole.size(); ++size) {
-    const Bytes rgba = decode(bmpFile(pixels, size), 3, 255, 0);
-    for (int i = 0; i < 9; ++i) {
-      const int storedRow = i / 3, column = i % 3, memoryRow = 2 - storedRow;
-      const std::size_t offset = 54 + 3 * static_cast<std::size_t>(i);
-      const Rgba got = texel(rgba, 3, memoryRow, column);
-      const Rgba present = texel(full, 3, memoryRow, column);
-      EXPECT_EQ(got[2], offset < size ? present[2] : 255)
-          << "blue, size " << size << " pixel " << i;
-      EXPECT_EQ(got[0], offset + 2 < size ? present[0] : 255)
-          << "red, size " << size << " pixel " << i;
-      EXPECT_EQ(got[3], offset < size ? 255 : 0) << "alpha, size " << size << " pixel " << i;
+    const Bytes rgba = decode(bmpFile(pixels, size), 3, 255, -1);
+    for (int i = 0; i < 9 * 3; ++i) {  // stored pixel i / 3, channel i % 3 (blue, green, red)
+      const std::size_t stored = 54 + i, texel = (2 - i / 9) * 3 + i / 3 % 3;
+      EXPECT_EQ(rgba[texel * 4 + 2 - i % 3], stored < size ? whole[stored] : 255)
+          << size << ", " << i;
     }
   }
   Bytes untouched(16, 7);

@@ -1,233 +1,196 @@
-// The impact cycle driven frame by frame with a controlled frame time: when the impact, the
-// break and the wrap happen, what each of them does, and which sounds they ask for.
+// The impact cycle as the program runs it, frame by frame on a synthetic clock: when the meteor
+// strikes, the planet breaks and the next one comes, the sounds they ask for, the burst, the
+// planet's light, the glow, and the GL state every drawing step leaves behind.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <string>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "app/camera.h"
 #include "app/frame_step.h"
-#include "app/input.h"
-#include "app/phase_bank.h"
+#include "app/gl_state.h"
 #include "app/settings.h"
 #include "fx/particles.h"
-#include "scene_setup.h"
 #include "sim/fragments.h"
 #include "sim/impact.h"
-#include "sim/numeric.h"
-#include "sim/sound.h"
+#include "support/scene_driver.h"
 
 namespace {
 
-struct Event {
-  std::string sound;
-  float clockAfter;  // impactClock after the frame that asked for the sound
-  int frame;
-};
+using testsupport::frameAfter;
+using testsupport::pressKey;
+using testsupport::soundLog;
 
 class ImpactCycle : public ::testing::Test {
  protected:
   void SetUp() override {
-    scenetest::prepareScene();
-    resetScene();
-    setupView();
-    fadeLevel = 1.0f;
-    sceneSettings.planetImage = 2;
+    testsupport::startScene(320, 240);
+    testsupport::frameAt(20'000);
+    pressKey('r');
+    testsupport::clearSoundLog();
   }
-
-  // One frame of the impact scene, `dt` seconds after the last one.
-  void frame(float dt) {
-    frameDt = dt;
-    now += dt;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    const int before = soundRequestCount();
-    drawImpactScene();
-    if (soundRequestCount() != before) {
-      events.push_back({lastSoundRequested(), impactClock, frameIndex});
-    }
-    ++frameIndex;
-  }
-
-  // Frames of `dt` until the clock wraps to the next cycle (at most `limit` frames).
-  void runToWrap(float dt, int limit = 100000) {
-    for (int i = 0; i < limit; ++i) {
-      const float before = impactClock;
-      frame(dt);
-      if (impactClock < before - 1) return;
-    }
-    FAIL() << "no wrap";
-  }
-
-  std::vector<Event> events;
-  int frameIndex = 0;
 };
 
-TEST_F(ImpactCycle, ImpactAndBreakHappenOnceEachPerCycleWithTheirSounds) {
-  const float steps[] = {0.02f, 0.05f, 0.0333f};
-  for (const float dt : steps) {
-    events.clear();
-    impactClock = -5.0f;
-    runToWrap(dt);
-    ASSERT_EQ(events.size(), 2u) << "dt " << dt;
-    EXPECT_EQ(events[0].sound, "boom.wav");
-    EXPECT_EQ(events[0].clockAfter, 1.1f);
-    EXPECT_EQ(events[1].sound, "thunder.wav");
-    EXPECT_EQ(events[1].clockAfter, 5.1f);
-    EXPECT_EQ(impactClock, -5.0f);
+// From the program's start: the first meteor strikes 8 s in, the planet breaks 3.9 s later and
+// the next planet (Mars) comes 3.9 s after that, six seconds before its own meteor.
+TEST(ImpactFromStart, FirstBoomAtEightSecondsThenThunderThenTheNextPlanet) {
+  testsupport::startScene(320, 240);
+  double wrapAt = 0;
+  while (testsupport::toolkitMs() < 22'000) {
+    frameAfter(16);
+    if (wrapAt == 0 && sceneSettings.planetImage != 3) wrapAt = now;
+  }
+  ASSERT_EQ(soundLog().size(), 3u);
+  EXPECT_GE(soundLog()[0].atSeconds, 8.0);
+  EXPECT_LE(soundLog()[0].atSeconds, 8.016 + 1e-9);
+  const double boom = soundLog()[0].atSeconds;
+  EXPECT_EQ(soundLog()[0].name, "boom.wav");
+  EXPECT_EQ(soundLog()[1].name, "thunder.wav");
+  EXPECT_NEAR(soundLog()[1].atSeconds - boom, 3.9, 0.017);
+  EXPECT_NEAR(wrapAt - boom, 7.8, 0.033);
+  EXPECT_EQ(sceneSettings.planetImage, 4);
+  EXPECT_EQ(soundLog()[2].name, "boom.wav");
+  EXPECT_NEAR(soundLog()[2].atSeconds - wrapAt, 6.0, 0.017);
+}
+
+// Whatever the frame rate (a stalled frame advances the scene 0.05 s), a click brings one boom
+// half a second of scene time later and one thunder 3.9 s after it; with the sound off, neither.
+TEST_F(ImpactCycle, OneBoomAndOneThunderPerCycleAtAnyFrameRate) {
+  const struct {
+    int frameMs;
+    char key;
+    int sounds;
+  } rates[] = {{16, 0, 2}, {33, 0, 2}, {50, 0, 2}, {250, 0, 2}, {50, 'o', 0}};
+  for (const auto& rate : rates) {
+    SetUp();
+    if (rate.key != 0) pressKey(rate.key);
+    testsupport::click();
+    std::vector<double> heardAt;  // scene seconds since the click
+    double scene = 0;
+    for (int frame = 0; sceneSettings.planetImage == 3 && frame < 2000; ++frame) {
+      frameAfter(rate.frameMs);
+      scene += frameDt;
+      if (soundLog().size() > heardAt.size()) heardAt.push_back(scene);
+    }
+    ASSERT_EQ(heardAt.size(), static_cast<size_t>(rate.sounds)) << rate.frameMs << " ms";
+    if (rate.sounds == 0) continue;
+    const double dt = rate.frameMs > 100 ? 0.05 : rate.frameMs * 0.001;
+    EXPECT_EQ(soundLog()[0].name + soundLog()[1].name, "boom.wavthunder.wav");
+    EXPECT_NEAR(heardAt[0], 0.5, dt + 1e-4) << rate.frameMs << " ms";
+    EXPECT_NEAR(heardAt[1] - heardAt[0], 3.9, dt + 1e-4) << rate.frameMs << " ms";
+    EXPECT_NEAR(scene - heardAt[1], 3.9, dt + 1e-4) << rate.frameMs << " ms";
   }
 }
 
-TEST_F(ImpactCycle, AFrameWithoutTimeRepeatsNeitherImpactNorBreak) {
-  impactClock = 1.0f;
-  frame(0.05f);
-  ASSERT_EQ(events.size(), 1u);
-  frame(0);
-  frame(0);
-  impactClock = 5.0f;
-  frame(0.05f);
-  ASSERT_EQ(events.size(), 2u);
-  frame(0);
-  frame(0);
-  EXPECT_EQ(events.size(), 2u);
-  EXPECT_EQ(impactClock, 5.1f);
-}
-
-TEST_F(ImpactCycle, TheImpactJoltsTheCameraAndSendsTheBurstOutward) {
-  sceneSettings.objectSize = 1.5f;
-  aimImpact(0);
-  cameraJolt = Vec3f{};
-  impactClock = 0.98f;
-  frame(0.05f);
-  EXPECT_EQ(cameraJolt.x, impactPoint.x);
-  EXPECT_EQ(cameraJolt.y, impactPoint.y);
-  EXPECT_EQ(cameraJolt.z, impactPoint.z);
-  EXPECT_FLOAT_EQ(particleSystem.driftX[kFire], 0.8f * impactPoint.x);
-  EXPECT_FLOAT_EQ(particleSystem.driftY[kSmoke], 0.6f * impactPoint.y);
-  EXPECT_FLOAT_EQ(particleSystem.driftZ[kSpark], impactPoint.z);
-  // 50 fire, 10 smoke and 100 sparks, all starting at the impact point.
+// The strike: 50 fire, 10 smoke and 100 spark particles from the impact point, and a kick of the
+// camera towards it; the break starts every fragment again from the centre.
+TEST_F(ImpactCycle, TheStrikeThrowsItsBurstAndKicksTheCameraAndTheBreakResetsFragments) {
+  testsupport::click();
+  ASSERT_TRUE(testsupport::runUntilImpactClock(1.0f));
   int live[kParticleKinds] = {};
-  for (const Particle& p : particleSystem.particles) {
-    if (!p.active) continue;
-    ++live[p.kind];
-    EXPECT_NEAR(p.position[0], impactPoint.x, 5e-3);  // one frame of flight at most
-  }
+  for (const Particle& p : particleSystem.particles) live[p.kind] += p.active;
   EXPECT_EQ(live[kFire], 50);
   EXPECT_EQ(live[kSmoke], 10);
   EXPECT_EQ(live[kSpark], 100);
-}
-
-TEST_F(ImpactCycle, AStepOverTheImpactWindowSkipsImpactButNotFlashOrGlow) {
-  cameraJolt = Vec3f{};
-  impactClock = 0.95f;
-  frame(0.2f);  // 0.95 -> 1.15: never strictly inside (1, 1.1)
-  EXPECT_TRUE(events.empty());
-  EXPECT_FLOAT_EQ(impactClock, 1.15f);
-  EXPECT_EQ(cameraJolt.x, 0);
-  EXPECT_EQ(cameraJolt.z, 0);
-}
-
-TEST_F(ImpactCycle, AStepOverTheBreakWindowKeepsTheLastBreaksFragments) {
-  planetFragments(0);
-  const PlanetFragment before = fragments[5];
-  impactClock = 4.95f;
-  frame(0.2f);  // 4.95 -> 5.15
-  EXPECT_TRUE(events.empty());
-  EXPECT_FLOAT_EQ(impactClock, 5.15f);
-  // Not reset: same velocity, and the frame carried it on from where it was.
-  EXPECT_EQ(fragments[5].velocityX, before.velocityX);
-  EXPECT_EQ(fragments[5].spinZ, before.spinZ);
-  EXPECT_NE(fragments[5].positionX, 0);
-}
-
-TEST_F(ImpactCycle, TheBreakResetsTheFragments) {
+  EXPECT_NEAR(cameraJolt.x, impactPoint.x, 0.01);
+  EXPECT_NEAR(cameraJolt.z, impactPoint.z, 0.01);
+  EXPECT_GT(std::abs(impactPoint.x) + std::abs(impactPoint.z), 0.01);
   for (PlanetFragment& f : fragments) f.positionX = 1;
-  impactClock = 5.0f;
-  frame(0.02f);
-  ASSERT_EQ(events.size(), 1u);
-  // Reset, then advanced once: a small offset along the fresh velocity.
-  for (const PlanetFragment& f : fragments) {
-    EXPECT_NEAR(f.positionX, 0.02f * f.speed * f.velocityX, 1e-6);
+  ASSERT_TRUE(testsupport::runUntilImpactClock(5.0f));
+  for (const PlanetFragment& f : fragments) ASSERT_LT(std::abs(f.positionX), 0.01);
+}
+
+// The planet's light after the wrap rises from dark at clock -5 to full at -3, eased; the wrap
+// brings the next image, after the last the first.
+TEST_F(ImpactCycle, TheNextPlanetFadesInFromDark) {
+  const float light[][2] = {{-5, 0},          {-4.5f, 0.1464f}, {-4, 0.5f},
+                            {-3.5f, 0.8536f}, {-3, 1},          {0, 1}};
+  for (const auto& l : light) {
+    impactClock = l[0];
+    frameAfter(0);
+    EXPECT_NEAR(brightness, l[1], 1e-4) << "clock " << l[0];
   }
-}
-
-TEST_F(ImpactCycle, WrapsToTheNextImageDarkAndAfterNineToZero) {
-  sceneSettings.planetImage = 4;
-  impactClock = 8.98f;
-  frame(0.05f);
-  EXPECT_EQ(impactClock, -5.0f);
-  EXPECT_EQ(sceneSettings.planetImage, 5);
-  EXPECT_EQ(brightness, 0.0f);  // the new image starts dark
-
-  sceneSettings.planetImage = 9;
+  pressKey('9');
   impactClock = 8.99f;
-  frame(0.05f);
+  frameAfter(16);
   EXPECT_EQ(sceneSettings.planetImage, 0);
+  EXPECT_EQ(impactClock, -5.0f);
 }
 
-TEST_F(ImpactCycle, OneWrapInFiveAimsAtTheViewOthersAtRandom) {
-  cameraHeading = 33;
-  cameraPitch = -12;
-  int facing = 0;
-  for (unsigned i = 1; i <= 200; ++i) {
-    const unsigned seed = i * 2654435761u;  // spread out: small seeds all start low
-    seedRandom(seed);
-    const double r = randomUniform(1);
-    const float pitch = static_cast<float>(randomUniform(360));
-    const float heading = static_cast<float>(randomUniform(360));
-    seedRandom(seed);
-    impactClock = 8.99f;
-    frame(0.05f);
-    if (r < 0.2) {
-      ++facing;
-      EXPECT_EQ(impactHeading, -33.0f);
-      EXPECT_EQ(impactPitch, 12.0f);
-    } else {
-      EXPECT_EQ(impactPitch, pitch);
-      EXPECT_EQ(impactHeading, heading);
+// Orange pixels of the planet's disc (35 pixels in radius about the middle of the 320 x 240
+// window), within 17 pixels of the middle and beyond.
+std::pair<int, int> orangeNearAndFar() {
+  const testsupport::Frame frame = testsupport::readFrame();
+  int near = 0, far = 0;
+  for (int y = 80; y < 160; ++y) {
+    for (int x = 120; x < 200; ++x) {
+      const testsupport::Rgb p = frame.at(x, y);
+      const double d = std::hypot(x - 160, y - 120);
+      if (p.r > p.b + 60 && d < 35) ++(d < 17 ? near : far);
     }
   }
-  EXPECT_GT(facing, 20);
-  EXPECT_LT(facing, 60);
+  return {near, far};
 }
 
-TEST_F(ImpactCycle, BrightnessRisesFromDarkAtMinusFiveToFullAtMinusThree) {
-  const float clocks[] = {-5.0f, -4.5f, -4.0f, -3.5f, -3.0f, 0.0f};
-  const float expected[] = {0.0f, 0.14644662f, 0.5f, 0.85355341f, 1.0f, 1.0f};
-  for (int i = 0; i < 6; ++i) {
-    impactClock = clocks[i];
-    frame(0);
-    EXPECT_NEAR(brightness, expected[i], 1e-6) << clocks[i];
+// The glow spreads from the point of impact as an orange ring: a click aims at the point facing
+// the viewer (here in the manual camera, turned by 30 and 20 degrees), where the middle of the
+// blue planet turns orange at clock 1.5, and a ring further out at 2.05.
+TEST_F(ImpactCycle, TheGlowSpreadsFromThePointOfImpactAsARing) {
+  testsupport::pressKeys("uv7s");  // no stars, manual camera, Neptune, unlit
+  cameraHeading = 30;
+  cameraPitch = 20;
+  testsupport::runFrames(5);
+  const auto before = orangeNearAndFar();
+  EXPECT_EQ(before.first + before.second, 0);
+  testsupport::click();
+  testsupport::runUntilImpactClock(1.5f);
+  const auto spreading = orangeNearAndFar();
+  testsupport::runUntilImpactClock(2.05f);
+  const auto ring = orangeNearAndFar();
+  EXPECT_GT(spreading.first, 200);
+  EXPECT_LT(spreading.second, 15);
+  EXPECT_LT(ring.first, 15);
+  EXPECT_GT(ring.second, 200);
+}
+
+// Every drawing step of the cycle leaves the scene's baseline: nothing enabled, blend function
+// (source alpha, one minus source alpha), alpha test GREATER 0, depth writes on, model-view
+// current, one matrix on each stack, no attribute pushed.
+TEST_F(ImpactCycle, EveryDrawingStepLeavesTheBaselineState) {
+  const GlStateSnapshot baseline{false,
+                                 false,
+                                 false,
+                                 false,
+                                 false,
+                                 false,
+                                 false,
+                                 GL_SRC_ALPHA,
+                                 GL_ONE_MINUS_SRC_ALPHA,
+                                 GL_GREATER,
+                                 0.0f,
+                                 true,
+                                 GL_MODELVIEW,
+                                 1,
+                                 1,
+                                 0};
+  const float clocks[] = {-0.5f, 0.99f, 1.05f, 1.5f, 3.5f, 5.05f, 7.0f, 8.99f};
+  for (const char* keys : {"2", "1", "3", "s3"}) {
+    pressKey('r');
+    testsupport::pressKeys(keys);
+    for (const float clock : clocks) {
+      setupView();
+      updateCamera();
+      impactClock = clock;
+      frameDt = 0.02f;
+      drawImpactScene();
+      const GlStateSnapshot state = captureGlState();
+      EXPECT_EQ(state, baseline) << "keys " << keys << ", clock " << clock << ": "
+                                 << describeGlStateDifference(baseline, state);
+      EXPECT_EQ(testsupport::firstGlError(), 0u) << "keys " << keys << ", clock " << clock;
+    }
   }
-  fadeLevel = 0.5f;
-  impactClock = 2;
-  frame(0);
-  EXPECT_FLOAT_EQ(brightness, 0.5f);
-}
-
-TEST_F(ImpactCycle, NoSoundIsAskedForWithTheImpactSoundOff) {
-  sceneSettings.impactSoundOn = 0;
-  const int before = soundRequestCount();
-  impactClock = -5.0f;
-  runToWrap(0.05f);
-  EXPECT_EQ(soundRequestCount(), before);
-  EXPECT_TRUE(events.empty());
-}
-
-TEST_F(ImpactCycle, AClickRestartsTheFlightAndStrikesWhenTheClockPassesOne) {
-  impactClock = 6.0f;
-  frame(0.02f);
-  cameraHeading = 90;
-  cameraPitch = 0;
-  onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 450, 350);
-  EXPECT_EQ(impactClock, 0.5f);
-  EXPECT_NEAR(impactPoint.x, -0.07, 1e-6) << "aimed at the point facing the view";
-  int framesToImpact = 0;
-  for (float clock = 0.5f; !(clock > 1.0f); clock += 0.02f) ++framesToImpact;
-  for (int i = 0; i < 30; ++i) frame(0.02f);
-  ASSERT_EQ(events.size(), 1u);
-  EXPECT_EQ(events[0].sound, "boom.wav");
-  EXPECT_EQ(events[0].frame, framesToImpact);  // frame 0 was the one before the click
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <GL/freeglut.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 
 #include "app/camera.h"
@@ -12,6 +14,7 @@
 #include "app/input.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "fx/particles.h"
 #include "sim/impact.h"
 #include "sim/numeric.h"
 #include "sim/sound.h"
@@ -43,6 +46,7 @@ void restoreProcessStart() {
   mouseOffset = PointerOffset{};
   mouseMoved = 0;
   textDisplay = TextDisplay{};
+  for (double& t : particleSystem.lastSpawnTime) t = 0;  // the clock starts again from 0
 }
 
 }  // namespace
@@ -63,6 +67,7 @@ void startScene(int width, int height) {
   onReshape(width, height);
   frameDrawn = false;
   sounds.clear();
+  sounds.reserve(256);  // so that logging does not allocate in the frames of a test
 }
 
 int toolkitMs() {
@@ -88,11 +93,8 @@ void runFrames(int count, int stepMs) {
   for (int frame = 0; frame < count; ++frame) frameAfter(stepMs);
 }
 
-bool runUntilImpactClock(float clock, int limit, int stepMs) {
-  for (int frame = 0; frame < limit; ++frame) {
-    if (impactClock > clock) return true;
-    frameAfter(stepMs);
-  }
+bool runUntilImpactClock(float clock) {
+  for (int frame = 0; frame < 2000 && impactClock <= clock; ++frame) frameAfter(kFrameMs);
   return impactClock > clock;
 }
 
@@ -109,13 +111,9 @@ void pressSpecialKey(int key) {
   onSpecialKeyUp(key, 0, 0);
 }
 
-void click(int button) {
-  onMouseButton(button, GLUT_DOWN, kPointerHomeX, kPointerHomeY);
-  onMouseButton(button, GLUT_UP, kPointerHomeX, kPointerHomeY);
-}
-
-void movePointer(int x, int y) {
-  onMouseMotion(x, y);
+void click() {
+  onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, kPointerHomeX, kPointerHomeY);
+  onMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, kPointerHomeX, kPointerHomeY);
 }
 
 const std::vector<SoundCall>& soundLog() {
@@ -128,6 +126,46 @@ void clearSoundLog() {
 
 std::string messageText() {
   return textDisplay.recordedText;
+}
+
+std::string sceneFault() {
+  const SceneSettings& s = sceneSettings;
+  // clang-format off
+  const struct {
+    const char* name;
+    double value, low, high;
+  } ranges[] = {
+      {"fieldOfView", double(s.fieldOfView), 1, 179}, {"letterbox", double(s.letterbox), 0, 6},
+      {"tessellation", double(s.tessellation), 3, 40}, {"polyMode", double(s.polyMode), 0, 2},
+      {"planetImage", double(s.planetImage), 0, 9}, {"readoutMode", double(readoutMode), 0, 2},
+      {"letterboxStep", double(letterboxStep), -5, 6}, {"fadeLevel", fadeLevel, 0, 1},
+      {"impactClock", impactClock, -7, 9}, {"cameraZ", s.cameraZ, -1e300, 1e300},
+      {"cameraHeading", cameraHeading, -1e300, 1e300}, {"cameraPitch", cameraPitch, -1e300, 1e300},
+      {"cameraOffset", cameraOffset.x + cameraOffset.y + cameraOffset.z, -1e300, 1e300},
+      {"cameraJolt", cameraJolt.x + cameraJolt.y + cameraJolt.z, -1e300, 1e300},
+      {"impactPoint", impactPoint.x + impactPoint.y + impactPoint.z, -1e300, 1e300}};
+  // clang-format on
+  for (const auto& r : ranges) {
+    if (!(r.value >= r.low && r.value <= r.high)) {
+      return std::string(r.name) + " = " + std::to_string(r.value);
+    }
+  }
+  for (const float factor : {s.rotateSpeed, s.movementSpeed, s.mainSpeed, s.homeEndSpeed,
+                             s.lightRotateSpeed, s.objectSize}) {
+    if (!std::isnormal(factor) || factor < 0) return "a factor is " + std::to_string(factor);
+  }
+  int live = 0;
+  for (const Particle& p : particleSystem.particles) {
+    live += p.active;
+    if (p.active && !std::isfinite(p.position[0] + p.position[1] + p.position[2])) {
+      return "a live particle is not at a finite place";
+    }
+  }
+  if (live > kMaxParticles) return "more live particles than slots";
+  if (std::memchr(textDisplay.recordedText, 0, kTextBufferSize) == nullptr) {
+    return "the recorded text is not terminated";
+  }
+  return "";
 }
 
 }  // namespace testsupport

@@ -26,16 +26,14 @@ void frameAt(int toolkitMs);
 void frameAfter(int stepMs);
 void runFrames(int count, int stepMs = kFrameMs);
 
-// Frames of stepMs until the scene's impactClock passes `clock` (at most `limit` frames);
-// returns whether it did.
-bool runUntilImpactClock(float clock, int limit = 2000, int stepMs = kFrameMs);
+// Frames of 16 ms until the scene's impactClock passes `clock` (at most 2000); whether it did.
+bool runUntilImpactClock(float clock);
 
 // Input through the program's own handlers, between frames.
 void pressKey(unsigned char key);
 void pressKeys(const char* keys);  // each character in turn
 void pressSpecialKey(int key);     // a special key down and up
-void click(int button = 0);        // GLUT_LEFT_BUTTON = 0: down and up at the pointer home
-void movePointer(int x, int y);    // window pixels from the top-left corner
+void click();                      // the left button down and up at the pointer home
 
 // Every sound the frames asked for since the last clearSoundLog, with the scene time of its frame.
 struct SoundCall {
@@ -47,5 +45,10 @@ void clearSoundLog();
 
 // The text the message slot recorded last.
 std::string messageText();
+
+// The first broken rule of the scene's state, or "" when all hold: settings and flags within
+// their ranges, speed and size factors normal and positive, camera, impact point and live
+// particles finite, no more live particles than slots, the recorded text terminated.
+std::string sceneFault();
 
 }  // namespace testsupport

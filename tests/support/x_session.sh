@@ -7,7 +7,7 @@
 
 x_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/krateon-x.XXXXXX")
 shot_dir=${KRATEON_ARTIFACT_DIR:-$x_session_dir/shots}
-mkdir -p "$shot_dir"
+rm -rf "$shot_dir" && mkdir -p "$shot_dir"
 x_session_pids=() # started processes, stopped in reverse order at exit
 program_pid=""
 program_window=""
@@ -19,7 +19,8 @@ sound_rate=44100
 sound_frame_bytes=4
 
 x_session_stop() {
-  local i pid
+  local status=$? i pid
+  [[ -n ${finished:-} ]] || echo "FAIL: the test stopped early (status $status)"
   for ((i = ${#x_session_pids[@]} - 1; i >= 0; i--)); do
     kill "${x_session_pids[i]}" 2>/dev/null || true
   done
@@ -54,6 +55,19 @@ wait_for() {
   done
 }
 
+# see WHAT NAME CONDITION MEASURE [ARGUMENT...]: takes screenshot NAME until `MEASURE PNG
+# ARGUMENT...` prints a value v for which the awk condition holds, for up to 20 s; fails if it
+# never does. The last value is left in $seen.
+see() {
+  local what=$1 name=$2 condition=$3 start=$SECONDS
+  shift 3
+  until seen=$("$1" "$(shot "$name")" "${@:2}") &&
+    awk -v v="$seen" "BEGIN { exit !($condition) }"; do
+    ((SECONDS - start < 20)) || { fail "$what ($seen; expected $condition)"; return 0; }
+  done
+  echo "ok: $what ($seen)"
+}
+
 # x_session_start [WxHxD]: a new X server on the first free display, with openbox on it.
 # Exports DISPLAY.
 x_session_start() {
@@ -62,15 +76,29 @@ x_session_start() {
   Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$display_file" \
     2>"$x_session_dir/xvfb.log" &
   x_session_pids+=($!)
-  screen_width=${screen%%x*}
-  screen_height=${screen#*x} screen_height=${screen_height%%x*}
-  wait_for 30 test -s "$display_file" || { cat "$x_session_dir/xvfb.log"; fail "no X server"; finish; }
+  wait_for 60 display_written ||
+    { cat "$x_session_dir/xvfb.log"; fail "no X server"; finish; }
   export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
-  openbox --sm-disable >"$x_session_dir/openbox.log" 2>&1 &
-  x_session_pids+=($!)
-  # The window manager is up once it names itself on the root window.
-  wait_for 30 eval "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'" ||
-    { fail "openbox did not start"; finish; }
+  # The window manager is up once it names itself on the root window. On a busy machine it may
+  # fail to connect at first: it gets three tries.
+  local try
+  for try in 1 2 3; do
+    openbox --sm-disable >>"$x_session_dir/openbox.log" 2>&1 &
+    window_manager=$!
+    x_session_pids+=("$window_manager")
+    wait_for 60 window_manager_ready_or_gone || true
+    window_manager_ready && return 0
+  done
+  cat "$x_session_dir/openbox.log"
+  fail "openbox did not start"
+  finish
+}
+display_written() { (($(wc -l <"$display_file") > 0)); } # the number and its line end
+window_manager_ready() {
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+window_manager_ready_or_gone() {
+  window_manager_ready || ! kill -0 "$window_manager" 2>/dev/null
 }
 
 # program_start DIR COMMAND...: starts the command in DIR with its sound going to $sound_file,
@@ -89,21 +117,30 @@ program_start() {
   rm -f "$sound_file"
   (cd "$dir" && exec env "${env[@]}" "$@") >"$shot_dir/program.out" 2>"$shot_dir/program.err" &
   program_pid=$!
-  program_started=$SECONDS
+  program_started=$(date +%s.%N)
   x_session_pids+=("$program_pid")
   program_status=""
-  if ! wait_for 60 find_window; then
-    fail "no window titled Krateon within 60 s (the program $(program_running && echo runs ||
-      echo ended))"
+  if ! wait_for 60 find_window || [[ -z $program_window ]]; then
+    fail "no window titled Krateon (the program $(program_running && echo runs || echo ended))"
     finish
   fi
   xdotool windowactivate --sync "$program_window" 2>/dev/null ||
     xdotool windowfocus --sync "$program_window"
 }
-find_window() {
-  program_running || return 2
+find_window() { # true once the window is there or the program has ended
   program_window=$(xdotool search --onlyvisible --name '^Krateon$' 2>/dev/null | head -1)
-  [[ -n $program_window ]]
+  [[ -n $program_window ]] || ! program_running
+}
+
+# program_age: seconds since the program was started. wait_until AGE: sleeps until then.
+program_age() {
+  awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $program_started }"
+}
+wait_until() {
+  local left
+  left=$(awk "BEGIN { print $1 - $(program_age) }")
+  awk "BEGIN { exit !($left > 0) }" && sleep "$left"
+  return 0
 }
 
 # program_running: true while the program has not ended.
@@ -148,24 +185,36 @@ shot() {
 
 # Pixel measures of a PNG, over an area WxH+X+Y (the whole picture by default). Brightness is the
 # largest of a pixel's red, green and blue, 0 to 255.
-# mean_brightness PNG [AREA]; bright_share PNG LEVEL [AREA]: the share of pixels at least LEVEL
-# bright; colour_count PNG [AREA]: distinct colours; pixel PNG X Y: "R,G,B".
+# measure PNG AREA FORMAT [OPERATION...]: ImageMagick's FORMAT of the area after the operations.
 measure() {
   local png=$1 area=$2 format=$3
   shift 3
-  convert "$png" ${area:+-crop "$area" +repage} -grayscale Brightness "$@" \
-    -format "$format" info:
+  convert "$png" ${area:+-crop "$area" +repage} "$@" -format "$format" info:
 }
-mean_brightness() { measure "$1" "${2:-}" '%[fx:255*mean]'; }
-bright_share() { measure "$1" "${3:-}" '%[fx:mean]' -threshold "$(awk "BEGIN{print $2/2.55}")%"; }
-colour_count() { convert "$1" ${2:+-crop "$2" +repage} -format %k info:; }
-pixel() {
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+# mean_brightness PNG [AREA]; bright_share PNG LEVEL [AREA]: the share of pixels at least LEVEL
+# bright; colour_count PNG [AREA]: distinct colours.
+mean_brightness() { measure "$1" "${2:-}" '%[fx:255*mean]' -grayscale Brightness; }
+bright_share() {
+  measure "$1" "${3:-}" '%[fx:mean]' -grayscale Brightness -threshold "$(percent "$2")"
 }
-# bright_box PNG LEVEL [AREA]: the box "WxH+X+Y" around the pixels at least LEVEL bright.
+percent() { awk "BEGIN { print $1 / 2.55 \"%\" }"; }
+# share_where PNG FX-CONDITION [AREA]: the share of pixels (every second one each way) for which
+# an ImageMagick -fx condition on r, g, b (0 to 1) holds, e.g. 'b > 0.3 && b > 1.3 * r' for blue.
+share_where() { measure "$1" "${3:-}" '%[fx:mean]' -sample 50% -fx "$2"; }
+colour_count() { measure "$1" "${2:-}" %k; }
+# bright_box PNG LEVEL [AREA]: the box "WxH+X+Y" around the pixels at least LEVEL bright, with
+# X and Y from the area's corner.
 bright_box() {
-  convert "$1" ${3:+-crop "$3"} -grayscale Brightness -threshold "$(awk "BEGIN{print $2/2.55}")%" \
-    -format %@ info:
+  measure "$1" "${3:-}" %@ -grayscale Brightness -threshold "$(percent "$2")"
+}
+
+# planet_box PNG: the box "WxH+X+Y" around the planet: lit pixels (brightness 20 and more) that
+# survive an opening wider than a star, the sun or a line of text. Empty when nothing does.
+planet_box() {
+  local w h x y
+  IFS='x+' read -r w h x y < <(convert "$1" -sample 25% -grayscale Brightness -threshold 8% \
+    -morphology Open Disk:4 -format %@ info: 2>/dev/null)
+  if ((w > 1)); then echo "$((4 * w))x$((4 * h))+$((4 * x))+$((4 * y))"; fi
 }
 
 # sound_now: seconds of sound the program has mixed so far (its device opens at start).
@@ -174,6 +223,14 @@ sound_now() {
   bytes=$(stat -c %s "$sound_file" 2>/dev/null || echo 0)
   awk "BEGIN { printf \"%.3f\", $bytes / $sound_frame_bytes / $sound_rate }"
 }
+# sound_wait TIME: waits up to a minute for the sound file to reach TIME; ends the test if it
+# does not. after TIME SECONDS: prints the sum.
+sound_wait() {
+  wait_for 60 sound_past "$1" ||
+    { fail "the sound stopped at $(sound_now) s, before $1 s"; finish; }
+}
+sound_past() { awk "BEGIN { exit !($(sound_now) > $1) }"; }
+after() { awk "BEGIN { print $1 + $2 }"; }
 # sound_rms FROM TO: the loudness between two times in the sound file, 0 to 1 of full scale.
 sound_rms() {
   sox -t raw -r "$sound_rate" -e signed -b 16 -c 2 "$sound_file" -n trim "$1" "=$2" stat 2>&1 |
@@ -185,21 +242,35 @@ sound_onsets() {
   local from=$1 to=$2 skip
   skip=$(awk "BEGIN { s = $from - 0.2; print (s < 0 ? 0 : s) }")
   sox -t raw -r "$sound_rate" -e signed -b 16 -c 2 "$sound_file" -t dat - trim "$skip" "=$to" |
-    awk -v skip="$skip" -v from="$from" -v rate="$sound_rate" '
+    awk -v skip="$skip" -v from="$from" -v per_window="$((sound_rate / 100))" '
+      BEGIN { last = -1 }
       /^;/ { next }
-      { n = int(NR - 3); w = int(n / (rate / 100)); sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
+      { w = int(n / per_window); n++; sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
       END {
-        for (i = 20; i in cnt; i++) {
+        for (i = 0; i in cnt; i++) {
           t = skip + i / 100; if (t < from) continue
           level = sqrt(sum[i] / cnt[i]); before = 0; k = 0
-          for (j = i - 20; j < i; j++) { before += sum[j]; k += cnt[j] }
-          before = sqrt(before / k)
-          if (level > 0.01 && level > 4 * before && t - last >= 0.3) { printf "%.2f\n", t; last = t }
+          for (j = (i < 20 ? 0 : i - 20); j < i; j++) { before += sum[j]; k += cnt[j] }
+          before = k ? sqrt(before / k) : 0
+          if (level > 0.01 && level > 4 * before && t - last >= 0.3) {
+            printf "%.2f\n", t
+            last = t
+          }
         }
       }'
 }
 
-# finish: the test's verdict. Sanitizer reports and the program's error output are failures too.
+# expect_window WHAT PATTERN: waits up to 20 s for the window's geometry (see window_geometry) to
+# match the glob PATTERN.
+expect_window() {
+  window_pattern=$2
+  if wait_for 20 window_matches; then echo "ok: $1 ($(window_geometry))"; else
+    fail "$1 ($(window_geometry))"
+  fi
+}
+window_matches() { [[ $(window_geometry) == $window_pattern ]]; }
+
+# finish: the test's verdict; a sanitizer report is a failure too. Shows the program's errors.
 finish() {
   local report
   for report in "$x_session_dir"/report.*; do
@@ -212,6 +283,7 @@ finish() {
     head -40 "$shot_dir/program.err"
   fi
   echo "screenshots and output in $shot_dir"
+  finished=1
   if ((failures > 0)); then
     echo "$failures failure(s)"
     exit 1

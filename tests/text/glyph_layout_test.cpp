@@ -1,223 +1,284 @@
-// The glyph grid and the drawing of strings: quads, texture cells, pen advance, wrapping codes,
-// the state drawText leaves behind, and what it records.
-#include <GL/freeglut.h>
+// On-screen text read back as the driver receives it: GL feedback gives every glyph quad in
+// window pixels with its font cell, which names the character. Glyph placement, recording, the
+// message slot on the frame clock, the help screen behind '?', readouts and status lines.
+// Also built with ASan and UBSan: no string or number may overrun a buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <random>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "app/gl_state.h"
-#include "glyph_capture.h"
-#include "support/gl_context.h"
+#include "app/camera.h"
+#include "app/frame_step.h"
+#include "support/scene_driver.h"
 #include "text/glyph_layout.h"
+#include "text/help_screen.h"
 #include "text/text_display.h"
 
 namespace {
 
-constexpr double kTexEpsilon = 1e-6;
+constexpr int kWidth = 800, kHeight = 700;
 
-TEST(GlyphLayout, LetterAQuadAndCell) {
-  // 'A' is code 65: index 33, column 1, row 2. y 25 in a 480-pixel window is baseline 455.
-  const GlyphQuad q = layoutGlyph('A', 10, 455, 20);
-  EXPECT_FLOAT_EQ(q.left, 10);
-  EXPECT_FLOAT_EQ(q.right, 20);
-  EXPECT_FLOAT_EQ(q.bottom, 455);
-  EXPECT_FLOAT_EQ(q.top, 475);
-  EXPECT_NEAR(q.s0, 0.0725, kTexEpsilon);
-  EXPECT_NEAR(q.s1, 0.135, kTexEpsilon);
-  EXPECT_NEAR(q.t0, 0.615, kTexEpsilon);
-  EXPECT_NEAR(q.t1, 0.74, kTexEpsilon);
-  EXPECT_EQ(q.nextPenX, 19);
+struct Glyph {
+  float left, bottom, right, top;  // window pixels, origin bottom left
+  float s0, t0;                    // lower left corner of the font cell sampled
+  char code;                       // the character of that cell: codes 32 to 159, row by row
+};
+
+// The glyphs `draw` sends, in order: quads over one 1/16 x 1/8 cell of the font, perhaps split
+// in two triangles. Anything else, as the scene of a whole frame, is left out.
+std::vector<Glyph> glyphsDrawnBy(const std::function<void()>& draw) {
+  static std::vector<GLfloat> buffer(1 << 22);
+  glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  draw();
+  const GLint used = glRenderMode(GL_RENDER);
+  std::vector<Glyph> glyphs;
+  for (GLint i = 0; i < used;) {
+    const bool polygon = buffer[i++] == GL_POLYGON_TOKEN;
+    float lo[4] = {1e9f, 1e9f, 1e9f, 1e9f}, hi[4] = {-1e9f, -1e9f, -1e9f, -1e9f};  // x y s t
+    for (int v = polygon ? static_cast<int>(buffer[i++]) : 1; v > 0; --v, i += 11) {
+      for (int k : {0, 1, 2, 3}) lo[k] = std::fmin(lo[k], buffer[i + k + (k < 2 ? 0 : 5)]);
+      for (int k : {0, 1, 2, 3}) hi[k] = std::fmax(hi[k], buffer[i + k + (k < 2 ? 0 : 5)]);
+    }
+    if (!polygon || std::fabs(hi[2] - lo[2] - 0.0625f) + std::fabs(hi[3] - lo[3] - 0.125f) > 1e-5f)
+      continue;
+    const long cell = std::lround(std::floor(lo[2] / 0.0625)) +
+                      16 * (std::lround(std::floor((1 - lo[3]) / 0.125)) - 1);
+    const Glyph g{lo[0], lo[1], hi[0], hi[1], lo[2], lo[3], static_cast<char>(32 + (cell & 255))};
+    if (glyphs.empty() || glyphs.back().left != g.left || glyphs.back().bottom != g.bottom)
+      glyphs.push_back(g);
+  }
+  return glyphs;
 }
 
-TEST(GlyphLayout, PenAdvancesWholePixelsPerSize) {
+// A line as drawText takes it: x from the left, y from the top down to the glyph bottoms.
+struct Line {
+  int x, y, size;
+  std::string text;
+  bool operator==(const Line&) const = default;
+  friend std::ostream& operator<<(std::ostream& out, const Line& l) {
+    return out << '"' << l.text << "\" at " << l.x << ", " << l.y << " size " << l.size;
+  }
+};
+
+// Glyphs in lines: one continues a line on the same baseline, at the same size, less than a
+// glyph width right of the one before.
+std::vector<Line> linesDrawnBy(const std::function<void()>& draw) {
+  std::vector<Line> lines;
+  Glyph last{};
+  for (const Glyph& g : glyphsDrawnBy(draw)) {
+    if (lines.empty() || g.bottom != last.bottom || g.top != last.top || g.left <= last.left ||
+        g.left > last.left + (g.right - g.left)) {
+      lines.push_back({static_cast<int>(std::lround(g.left)),
+                       kHeight - static_cast<int>(std::lround(g.bottom)),
+                       static_cast<int>(std::lround(g.top - g.bottom)), ""});
+    }
+    lines.back().text += g.code;
+    last = g;
+  }
+  return lines;
+}
+
+class ScreenText : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { testsupport::startScene(kWidth, kHeight); }
+  void SetUp() override { glLoadIdentity(); }
+};
+
+TEST(GlyphLayout, PixelValuesWrapAsSixteenBitsAndNothingTraps) {
+  const double values[] = {-91.9, 32767.9, 32768, 40000, std::nan(""), 1e300, -INFINITY};
+  const short pixels[] = {-91, 32767, -32768, -25536, 0, -1, 0};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(toShortPixels(values[i]), pixels[i]) << values[i];
+  for (float size : {0.0f, -5.0f, 1e30f, -1e30f, INFINITY, NAN}) layoutGlyph('W', 32000, 1, size);
+}
+
+// Code c has cell k = c - 32 (mod 256): column k % 16, row k / 16 from the top, sampled 0.01
+// right of and below the cell's corner; rows past the grid wrap round (the texture repeats).
+TEST_F(ScreenText, GlyphQuadsCellsAndAdvance) {
   const struct {
+    const char* text;
+    short x, y;
     float size;
-    int advance;
-  } cases[] = {{18, 8}, {20, 9}, {30, 13}, {40, 18}};
+    int glyph;  // the glyph looked at
+    float left, s0, t0;
+  } cases[] = {
+      {"A", 10, 25, 20, 0, 10, 0.0725f, 0.615f},
+      {"~", 0, 700, 18, 0, 0, 0.885f, 0.24f},
+      {"\x05", 0, 100, 20, 0, 0, 0.3225f, -0.885f},          // the glyph of 133
+      {"\xC8", 0, 100, 20, 0, 0, 0.51f, -0.385f},            // the glyph of 72
+      {"abcdefghijk", 0, 50, 18, 10, 80, 0.6975f, 0.365f},   // 8 pixels a glyph
+      {"abcdefghijk", 0, 50, 20, 10, 90, 0.6975f, 0.365f},   // 9
+      {"abcdefghijk", 0, 50, 30, 10, 130, 0.6975f, 0.365f},  // 13
+      {"abcdefghijk", 0, 50, 40, 10, 180, 0.6975f, 0.365f},  // 18
+  };
   for (const auto& c : cases) {
-    short pen = 10;
-    for (int i = 0; i < 60; ++i) pen = layoutGlyph('x', pen, 0, c.size).nextPenX;
-    EXPECT_EQ(pen, 10 + 60 * c.advance) << "size " << c.size;
-  }
-}
-
-// With the texture repeating, a t shifted by a whole number samples the same cell.
-TEST(GlyphLayout, HighAndControlCodesWrapOntoTheGrid) {
-  for (int code = 160; code < 256; ++code) {
-    const GlyphQuad high = layoutGlyph(static_cast<unsigned char>(code), 0, 0, 20);
-    const GlyphQuad base = layoutGlyph(static_cast<unsigned char>(code - 128), 0, 0, 20);
-    EXPECT_NEAR(high.s0, base.s0, kTexEpsilon) << code;
-    EXPECT_NEAR(high.t0, base.t0 - 1.0, kTexEpsilon) << code;
-  }
-  for (int code = 0; code < 32; ++code) {
-    const GlyphQuad low = layoutGlyph(static_cast<unsigned char>(code), 0, 0, 20);
-    const GlyphQuad base = layoutGlyph(static_cast<unsigned char>(code + 128), 0, 0, 20);
-    EXPECT_NEAR(low.s0, base.s0, kTexEpsilon) << code;
-    EXPECT_NEAR(low.t0, base.t0 - 1.0, kTexEpsilon) << code;
-  }
-}
-
-TEST(GlyphLayout, PixelCoordinatesWrapAsSixteenBitValues) {
-  EXPECT_EQ(toShortPixels(-91.9), -91);  // toward zero
-  EXPECT_EQ(toShortPixels(32767.9), 32767);
-  EXPECT_EQ(toShortPixels(32768), -32768);
-  EXPECT_EQ(toShortPixels(40000), 40000 - 65536);
-  EXPECT_EQ(toShortPixels(std::nan("")), 0);
-  // Beyond the 32-bit range the value saturates first: defined, if meaningless.
-  EXPECT_EQ(toShortPixels(1e300), toShortPixels(2147483647.0));
-  EXPECT_EQ(toShortPixels(-INFINITY), toShortPixels(-2147483648.0));
-}
-
-// Random codes, pens and sizes, wild ones included: the quad keeps its shape for every finite
-// size, and nothing traps (the sanitizer build checks the conversions).
-TEST(GlyphLayout, RandomInputsKeepTheQuadShape) {
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> code(0, 255), pen(-32768, 32767);
-  std::uniform_real_distribution<float> size(0.0f, 200.0f);
-  const float wild[] = {0.0f, -5.0f, 1e30f, -1e30f, INFINITY, NAN};
-  for (int i = 0; i < 20000; ++i) {
-    const auto c = static_cast<unsigned char>(code(random));
-    const auto x = static_cast<short>(pen(random));
-    const auto y = static_cast<short>(pen(random));
-    const float s = i % 10 == 0 ? wild[i / 10 % 6] : size(random);
-    const GlyphQuad q = layoutGlyph(c, x, y, s);
-    EXPECT_NEAR(q.s1 - q.s0, 0.0625, kTexEpsilon);
-    EXPECT_TRUE(q.s0 > 0 && q.s1 < 1.01 + kTexEpsilon);
-    if (std::isfinite(s) && std::fabs(s) < 1000) {
-      // Corners near the 16-bit range are floats with a few thousandths of a pixel to spare.
-      EXPECT_NEAR(q.right - q.left, s * 0.5f, 0.01);
-      EXPECT_NEAR(q.top - q.bottom, s, 0.01);
+    const auto glyphs = glyphsDrawnBy([&] { textDisplay.drawText(c.text, c.x, c.y, c.size); });
+    ASSERT_EQ(glyphs.size(), std::string(c.text).size()) << c.text;
+    const Glyph& g = glyphs[c.glyph];
+    const float bottom = kHeight - c.y;  // glyphs half as wide as high
+    const float expected[6] = {c.left, bottom, c.left + c.size / 2, bottom + c.size, c.s0, c.t0};
+    const float got[6] = {g.left, g.bottom, g.right, g.top, g.s0, g.t0};
+    for (int k = 0; k < 6; ++k) {
+      EXPECT_NEAR(got[k], expected[k], 1e-4) << c.text << " size " << c.size << " value " << k;
     }
   }
 }
 
-class DrawTextTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    testsupport::ensureGlContext(640, 480);
-    textDisplay.recordText = 1;
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(0, 0, 640, 480);
-  }
-};
-
-TEST_F(DrawTextTest, LetterAThroughTheDriver) {
-  const auto glyphs = glyphcapture::captureGlyphs([] { textDisplay.drawText("A", 10, 25, 20); });
-  ASSERT_EQ(glyphs.size(), 1u);
-  const auto& g = glyphs[0];
-  EXPECT_NEAR(g.left, 10, 1e-3);
-  EXPECT_NEAR(g.right, 20, 1e-3);
-  EXPECT_NEAR(g.bottom, 455, 1e-3);
-  EXPECT_NEAR(g.top, 475, 1e-3);
-  EXPECT_NEAR(g.s0, 0.0725, 1e-5);
-  EXPECT_NEAR(g.s1, 0.135, 1e-5);
-  EXPECT_NEAR(g.t0, 0.615, 1e-5);
-  EXPECT_NEAR(g.t1, 0.74, 1e-5);
-  EXPECT_EQ(g.code, 'A');
-}
-
-// The scene's letterbox viewport and line or point mode must not reach the text.
-TEST_F(DrawTextTest, WholeWindowFilledWhateverTheSceneSetUp) {
-  glViewport(0, 100, 640, 280);
+// Text fills the whole window whatever viewport and polygon mode the scene left; strings are
+// recorded, and messages formatted, cut to 79 characters; without a font glyphs are solid quads.
+TEST_F(ScreenText, DrawnWholeRecordedCutAndSolidWithoutAFont) {
+  glViewport(0, 100, kWidth, 300);
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-  const auto lines =
-      glyphcapture::captureLines([] { textDisplay.drawText("Hi there", 10, 25, 20); });
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, "Hi there");
-  EXPECT_EQ(lines[0].x, 10);
-  EXPECT_EQ(lines[0].y, 25);
-  EXPECT_EQ(lines[0].size, 20);
-
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[1], 100);
-  EXPECT_EQ(viewport[3], 280);
-  GLint modes[2];
-  glGetIntegerv(GL_POLYGON_MODE, modes);
-  EXPECT_EQ(modes[0], GL_LINE);
+  EXPECT_EQ(linesDrawnBy([] { textDisplay.drawText("Hi there", 10, 25, 20); }),
+            (std::vector<Line>{{10, 25, 20, "Hi there"}}));
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  glViewport(0, 0, 640, 480);
-}
-
-TEST_F(DrawTextTest, LeavesBaselineStateOrthographicProjectionAndColour) {
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  const GLfloat view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, -2, -3, 1};
-  glLoadMatrixf(view);
-  glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
-
-  textDisplay.drawText("state", 100, 100, 20);
-
-  const GlStateSnapshot after = captureGlState();
-  EXPECT_EQ(after, baselineGlState()) << describeGlStateDifference(baselineGlState(), after);
-  GLfloat m[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, m);
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(m[i], view[i]) << i;
-  glGetFloatv(GL_PROJECTION_MATRIX, m);  // glOrtho(0, 640, 0, 480, -1, 1)
-  EXPECT_FLOAT_EQ(m[0], 2.0f / 640);
-  EXPECT_FLOAT_EQ(m[5], 2.0f / 480);
-  EXPECT_FLOAT_EQ(m[10], -1.0f);
-  EXPECT_FLOAT_EQ(m[12], -1.0f);
-  EXPECT_FLOAT_EQ(m[13], -1.0f);
-  GLfloat colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(colour[i], textDisplay.color[i]);
-  EXPECT_EQ(testsupport::firstGlError(), 0u);
-  glLoadIdentity();
-}
-
-TEST_F(DrawTextTest, WithoutAFontGlyphsAreSolidQuadsInTheTextColour) {
-  const GLuint font = textDisplay.fontTexture;
-  textDisplay.fontTexture = 0;
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  textDisplay.drawText("M", 100, 100, 40);  // quad x 100..120, y 380..420 from the bottom
-  const auto inside = testsupport::readPixel(110, 400);
-  const auto outside = testsupport::readPixel(130, 400);
-  EXPECT_EQ(inside.r, 255);
-  EXPECT_EQ(inside.g, 255);
-  EXPECT_EQ(inside.b, 255);
-  EXPECT_EQ(outside.r, 0);
-  textDisplay.fontTexture = font;
-}
-
-TEST_F(DrawTextTest, RecordsCutToSeventyNineButDrawsInFull) {
+  glViewport(0, 0, kWidth, kHeight);
   const std::string longText(120, 'q');
-  const auto glyphs =
-      glyphcapture::captureGlyphs([&] { textDisplay.drawText(longText.c_str(), 0, 200, 10); });
-  EXPECT_EQ(glyphs.size(), 120u);
-  EXPECT_EQ(std::strlen(textDisplay.recordedText), 79u);
+  EXPECT_EQ(glyphsDrawnBy([&] { textDisplay.drawText(longText.c_str(), 0, 200, 10); }).size(),
+            120u);
   EXPECT_EQ(std::string(textDisplay.recordedText), std::string(79, 'q'));
-  EXPECT_EQ(textDisplay.recordedX, 0);
-  EXPECT_EQ(textDisplay.recordedY, 200);
-}
-
-TEST_F(DrawTextTest, EmptyStringDrawsNothingButIsRecorded) {
-  textDisplay.drawText("before", 1, 2, 20);
-  const auto glyphs = glyphcapture::captureGlyphs([] { textDisplay.drawText("", 30, 40, 20); });
-  EXPECT_TRUE(glyphs.empty());
+  EXPECT_TRUE(glyphsDrawnBy([] { textDisplay.drawText("", 30, 40, 20); }).empty());
   EXPECT_STREQ(textDisplay.recordedText, "");
   EXPECT_EQ(textDisplay.recordedX, 30);
-  EXPECT_EQ(textDisplay.recordedY, 40);
-}
-
-TEST_F(DrawTextTest, UnrecordedDrawingLeavesTheRecordAlone) {
   textDisplay.drawText("kept", 7, 8, 20);
   textDisplay.drawTextUnrecorded("not kept", 70, 80, 20);
   EXPECT_STREQ(textDisplay.recordedText, "kept");
-  EXPECT_EQ(textDisplay.recordedX, 7);
   EXPECT_EQ(textDisplay.recordText, 1);
-  textDisplay.recordText = 0;
-  textDisplay.drawTextUnrecorded("still not", 70, 80, 20);
-  EXPECT_EQ(textDisplay.recordText, 0);
-  textDisplay.drawText("nor this", 70, 80, 20);
-  EXPECT_STREQ(textDisplay.recordedText, "kept");
-  textDisplay.recordText = 1;
+  textDisplay.showMessage("100%% done %s %n %d");  // taken as it is, but for the doubled %
+  EXPECT_STREQ(textDisplay.recordedText, "100% done %s %n %d");
+  textDisplay.showMessage(std::string(200, 'z').c_str());
+  EXPECT_EQ(std::string(textDisplay.recordedText), std::string(79, 'z'));
+  textDisplay.showMessageReal("FOV: %3.0f Degrees\n", 1e300);
+  EXPECT_EQ(std::string(textDisplay.recordedText).size(), 79u);
+
+  const GLuint font = textDisplay.fontTexture;
+  textDisplay.fontTexture = 0;
+  glClear(GL_COLOR_BUFFER_BIT);
+  textDisplay.drawText("M", 100, 100, 40);  // x 100..120, y 600..640 from the bottom
+  textDisplay.fontTexture = font;
+  EXPECT_EQ(testsupport::readPixel(110, 620).g, 255);
+  EXPECT_EQ(testsupport::readPixel(125, 620).g, 0);
+}
+
+TEST_F(ScreenText, ReadoutsShowCameraAnglesMatrixAndDirection) {
+  textDisplay.drawText("kept", 7, 8, 20);
+  cameraHeading = 30;
+  cameraPitch = 60;  // looking along (sin h, -sin p cos h, cos p cos h)
+  std::vector<Line> angles = {{10, 40, 20, "Heading  30"}, {10, 60, 20, "Pitch    60"}};
+  std::vector<Line> direction = angles;
+  direction.insert(
+      direction.end(),
+      {{50, 100, 20, "x:  0.500"}, {50, 140, 20, "y: -0.750"}, {50, 180, 20, "z:  0.433"}});
+  EXPECT_EQ(linesDrawnBy(drawDirectionReadout), direction);
+  GLfloat m[16];
+  for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i) + 0.25f;
+  glLoadMatrixf(m);
+  for (int column = 0; column < 4; ++column) {  // entry i = column * 4 + row of the GL array
+    for (int row = 0; row < 4; ++row) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%2d: %6.3f", column * 4 + row, column * 4 + row + 0.25);
+      angles.push_back({50 + 120 * column, 100 + 30 * row, 20, text});
+    }
+  }
+  textDisplay.messageX = 333;
+  EXPECT_EQ(linesDrawnBy(drawMatrixReadout), angles);
+  EXPECT_EQ(angles[8].text, " 6:  6.250");
+  EXPECT_EQ(textDisplay.messageX, 10) << "the readout puts the message home again";
+  EXPECT_STREQ(textDisplay.recordedText, "kept") << "readouts are never recorded";
+  cameraHeading = 1e300;  // lines cut to 79 characters, and still a unit vector
+  cameraPitch = -1e300;
+  const auto lines = linesDrawnBy(drawDirectionReadout);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0].text.size(), 79u);
+  for (int i = 2; i < 5; ++i) {
+    const double value = std::stod(lines[i].text.substr(3));
+    EXPECT_TRUE(lines[i].text.size() == 9u && value >= -1 && value <= 1) << lines[i].text;
+  }
+}
+
+const char* const kHelpLines[30] = {"Special Controls for this (32 bitcolor) simulation:",
+                                    "           0-9  Set Planet Texture",
+                                    " <PageUp/Down>  Adjust Main (Bounce) Speed",
+                                    "            []  Adjust Object Size",
+                                    "     shift  <>  Adjust Tesselation",
+                                    "             i  Images: Toggle Available Textures: Planets",
+                                    "             o  Options: Toggle Impact Sound On/Off",
+                                    "             v  View: Toggle Camera Movement: Auto/Manual:",
+                                    "                 <MouseX/Y>   Adjust Orientation",
+                                    "                 <Button>     Launch Meteor",
+                                    "Standard Controls in most simulations where applicable:",
+                                    "  unshifted <>  Adjust Screen Magnification",
+                                    "            -=  Adjust Universe Rotate Speed",
+                                    "    shift   _+  Adjust Universe Movement Speed",
+                                    "    shift   {}  Adjust Closeness (Camera Z)",
+                                    "    shift   ()  Adjust Light Rotate Speed",
+                                    "             c  Clock: Toggle Frame-Per-Seconds",
+                                    "             f  FullScreen/Window Toggle",
+                                    "             l  Letterbox: Adjust Size 0-6",
+                                    "             p  Pause: Toggle On/Off",
+                                    "             r  Reset/Randomize all parameters",
+                                    "             s  Spotlite: Toggle On-Off",
+                                    "             u  Universe: Toggle Stars On/Off",
+                                    "             w  Wireframe/Points/PolyGon Mode Toggle",
+                                    "        <SPACE> Toggle Hyperspace (non-blanking)",
+                                    "          <ESC> to QUIT",
+                                    "   -------------------------------------------------------- ",
+                                    "   Krateon: one planet, one meteor, two hundred pieces.",
+                                    "   Real-time OpenGL fireworks for the Linux desktop.",
+                                    "   <?> to return"};
+
+// The lines of the next real frame, 100 ms on.
+std::vector<Line> nextFrame() {
+  return linesDrawnBy([] { testsupport::frameAfter(100); });
+}
+
+bool has(const std::vector<Line>& lines, const Line& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The frame step redraws a message until three seconds have passed on the frame clock, shows an
+// OpenGL error for three seconds, and the frame-rate line and the help screen behind their keys.
+TEST_F(ScreenText, FramesShowMessagesStatusLinesAndHelp) {
+  testsupport::startScene(kWidth, kHeight);
+  testsupport::runFrames(42, 100);  // the frame clock at 4.2 s
+  textDisplay.showMessage("Reset");
+  textDisplay.messageX = 300;  // redrawn where it was first drawn
+  testsupport::runFrames(28, 100);
+  EXPECT_TRUE(has(nextFrame(), {10, 25, 20, "Reset"})) << "at 7.1 s";
+  EXPECT_FALSE(has(nextFrame(), {10, 25, 20, "Reset"})) << "at 7.2 s";
+  EXPECT_EQ(textDisplay.messageExpiry, 0.0);
+
+  const Line error{320, 25, 20, "OpenGL Error: invalid enumerant"};
+  glEnable(0x7fff);  // not a capability: the next frame reports GL_INVALID_ENUM
+  testsupport::pressKey('c');
+  const std::vector<Line> lines = nextFrame();
+  char rate[16];
+  std::snprintf(rate, sizeof rate, "%3d Frame/Sec", framesPerSecond);
+  for (const Line& line :
+       {error, Line{680, 25, 20, rate}, Line{10, 25, 20, "Frame/Second Clock On"}}) {
+    EXPECT_TRUE(has(lines, line)) << line;
+  }
+  EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On") << "status lines are not recorded";
+  testsupport::runFrames(28, 100);
+  EXPECT_TRUE(has(nextFrame(), error)) << "2.9 s on";
+  EXPECT_FALSE(has(nextFrame(), error)) << "3 s on";
+
+  testsupport::pressKey('?');
+  std::vector<Line> help;
+  for (const Line& line : nextFrame()) {
+    if (line.x == 30 || (line.x == 20 && line.size == 30)) help.push_back(line);
+  }
+  std::vector<Line> expected = {{20, 63, 30, "Krateon"}};
+  for (int i = 0; i < 30; ++i) {
+    expected.push_back({30, i < 10 ? 86 + 17 * i : 261 + 17 * (i - 10), 18, kHelpLines[i]});
+  }
+  EXPECT_EQ(help, expected);
+  EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On") << "help is never recorded";
+  testsupport::pressKeys("?c");
 }
 
 }  // namespace

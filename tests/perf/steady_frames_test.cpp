@@ -1,0 +1,244 @@
+// Steady frames through a scripted cycle of use (click, impact, break, wrap, help screen, keys)
+// allocate nothing, and the clear that restores depth only where it was written leaves the whole
+// depth buffer cleared, as a full clear would.
+//
+// malloc is replaced here (operator new calls it). While counting, an allocation on the frame
+// thread walks its stack: asked for by our code (the executable, or libstdc++ for it) is ours,
+// which must never happen; else the library our innermost frame called is charged: the GL driver
+// and the window system allocate as they see fit, any other library only when asked for something
+// that needs memory. Sanitizer builds bring their own allocator and count nothing.
+#include <GL/freeglut.h>
+#include <execinfo.h>
+#include <gtest/gtest.h>
+#include <link.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/frame_clear.h"
+#include "app/frame_step.h"
+#include "app/input.h"
+#include "app/startup.h"
+#include "support/scene_driver.h"
+
+#ifdef __SANITIZE_ADDRESS__
+#define COUNTING 0
+#else
+#define COUNTING 1
+#endif
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 240;
+
+struct Loaded {
+  char name[160];
+  uintptr_t start, end;
+} objects[192];  // the executable first
+int objectCount = 0;
+bool counting = false;
+thread_local bool frameThread = false, inHook = false;
+long ours = 0;
+std::vector<std::string>* charged = nullptr;  // libraries outside the driver that allocated
+
+int objectOf(const void* address) {
+  const auto at = reinterpret_cast<uintptr_t>(address);
+  for (int i = 0; i < objectCount; ++i) {
+    if (at >= objects[i].start && at < objects[i].end) return i;
+  }
+  return -1;
+}
+
+int noteObject(dl_phdr_info* info, size_t, void*) {
+  Loaded& o = objects[objectCount];
+  o = {{}, UINTPTR_MAX, 0};
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    if (info->dlpi_phdr[i].p_type != PT_LOAD) continue;
+    const uintptr_t begin = info->dlpi_addr + info->dlpi_phdr[i].p_vaddr;
+    o.start = std::min(o.start, begin);
+    o.end = std::max(o.end, begin + info->dlpi_phdr[i].p_memsz);
+  }
+  std::snprintf(o.name, sizeof o.name, "%s", info->dlpi_name);
+  objectCount += o.start < o.end;
+  return objectCount == 192;
+}
+
+bool isDriverStack(const char* library) {
+  for (const char* part : {"dri", "libGL", "libglut", "libX", "libxcb", "libgallium", "libLLVM",
+                           "libxshm", "libdrm"}) {
+    if (std::strstr(library, part) != nullptr) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" void* __libc_malloc(size_t size);
+extern "C" void* __libc_calloc(size_t count, size_t size);
+extern "C" void* __libc_realloc(void* pointer, size_t size);
+
+// The hooks share one section, so that a walked stack can step over them by address.
+#define HOOK __attribute__((section("krateon_alloc_hooks"), noinline))
+extern "C" const char __start_krateon_alloc_hooks[], __stop_krateon_alloc_hooks[];
+
+namespace {
+
+HOOK void noteAllocation() {
+  if (!counting || !frameThread || inHook) return;
+  inHook = true;
+  void* frames[24];
+  const int depth = backtrace(frames, 24);
+  auto inHooks = [](const void* at) {
+    return static_cast<const char*>(at) >= __start_krateon_alloc_hooks &&
+           static_cast<const char*>(at) < __stop_krateon_alloc_hooks;
+  };
+  int caller = 0, mine = 0;
+  while (caller < depth && inHooks(frames[caller])) ++caller;
+  for (mine = caller; mine < depth && objectOf(frames[mine]) != 0;) ++mine;
+  if (mine < depth) {
+    const int called = mine > caller ? objectOf(frames[mine - 1]) : 0;
+    const char* name = called >= 0 ? objects[called].name : "an object loaded while counting";
+    if (called == 0 || std::strstr(name, "libstdc++") != nullptr) {
+      ++ours;
+    } else if (!isDriverStack(name)) {
+      charged->push_back(name);
+    }
+  }
+  inHook = false;
+}
+
+}  // namespace
+
+extern "C" HOOK void* malloc(size_t size) {
+  noteAllocation();
+  return __libc_malloc(size);
+}
+extern "C" HOOK void* calloc(size_t count, size_t size) {
+  noteAllocation();
+  return __libc_calloc(count, size);
+}
+extern "C" HOOK void* realloc(void* pointer, size_t size) {
+  noteAllocation();
+  return __libc_realloc(pointer, size);
+}
+namespace {
+
+void startCounting(std::vector<std::string>& libraries) {
+  void* warm[2];
+  backtrace(warm, 2);  // its first call loads the unwinder
+  objectCount = 0;
+  dl_iterate_phdr(noteObject, nullptr);
+  ours = 0;
+  libraries.reserve(1000);
+  charged = &libraries;
+  frameThread = counting = true;
+}
+
+// Keys at ms from the start of the cycle (-1: Page Up): the help screen, the frame rate, speed,
+// facets, readouts, drawing modes, hyperspace, letterbox, lights, stars, next image, manual
+// camera, sound and a reset.
+constexpr int kScript[][2] = {{200, 'c'},   {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},
+                              {3400, '<'},  {3800, 'n'},  {4300, 'n'},  {4800, 'n'},  {5600, 'w'},
+                              {6000, 'w'},  {6400, 'w'},  {6500, ' '},  {6800, ' '},  {6800, 'l'},
+                              {7200, 'l'},  {7600, 's'},  {8000, 's'},  {8200, 'u'},  {8400, 'u'},
+                              {10000, 'i'}, {10600, '3'}, {11000, 'v'}, {11500, 'v'}, {12000, -1},
+                              {12400, 'o'}, {12600, 'o'}, {13000, 'c'}, {13400, 'r'}};
+
+// A click and 14 s of frames at 16 ms with the keys and a pointer move now and then; `afterFrame`
+// runs after each frame is drawn.
+template <typename AfterFrame>
+void playCycle(AfterFrame afterFrame) {
+  const int start = testsupport::toolkitMs();
+  testsupport::click();
+  size_t next = 0;
+  for (int t = 0; t < 14000; t += testsupport::kFrameMs) {
+    for (; next < std::size(kScript) && kScript[next][0] <= t; ++next) {
+      if (kScript[next][1] < 0) testsupport::pressSpecialKey(GLUT_KEY_PAGE_UP);
+      if (kScript[next][1] > 0) testsupport::pressKey(static_cast<unsigned char>(kScript[next][1]));
+    }
+    if (t % 500 == 0) onMouseMotion(kPointerHomeX + t % 37, kPointerHomeY - t % 23);
+    testsupport::frameAt(start + t);
+    afterFrame();
+  }
+}
+
+// Pixels whose depth is not the clear depth: outside the noted rectangles, or anywhere.
+int depthWrittenPixels(bool onlyOutsideNoted) {
+  std::vector<GLuint> depth(kWidth * kHeight);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depth.data());
+  int written = 0;
+  for (int i = 0; i < kWidth * kHeight; ++i) {
+    written +=
+        depth[i] != 0xFFFFFFFFu && (!onlyOutsideNoted || !depthWriteNoted(i % kWidth, i / kWidth));
+  }
+  return written;
+}
+
+TEST(SteadyFrames, RestoreDepthEverywhereAndAllocateNothingThroughWholeCyclesOfUse) {
+  testsupport::startScene(kWidth, kHeight);
+  testsupport::frameAt(20000);
+  // The warm-up cycle runs every path once (first glyphs, sounds, the driver's shader variants);
+  // every fifth frame checks the depth buffer around the frame's clear.
+  int frame = 0, partialClears = 0, faults = 0;
+  playCycle([&] {
+    if (++frame % 5 != 0 || faults > 3) return;
+    const PixelRect noted = depthWriteExtent();
+    partialClears += noted.right - noted.left < kWidth || noted.top - noted.bottom < kHeight;
+    const int outsideNoted = depthWrittenPixels(true);
+    clearColourAndDepth();
+    const int leftAfterClear = depthWrittenPixels(false);
+    faults += outsideNoted + leftAfterClear > 0;
+    EXPECT_EQ(outsideNoted, 0) << "frame " << frame << ": depth written outside the noted rects";
+    EXPECT_EQ(leftAfterClear, 0) << "frame " << frame << ": depth left after the clear";
+  });
+  EXPECT_GT(partialClears, frame / 10) << "the partial depth clear was hardly ever used";
+#if COUNTING
+  glFinish();
+  std::vector<std::string> libraries;
+  startCounting(libraries);
+  for (int cycle = 0; cycle < 2; ++cycle) playCycle([] {});
+  counting = false;
+  EXPECT_EQ(ours, 0) << "allocations asked for by our code";
+  for (const std::string& library : libraries) ADD_FAILURE() << "allocation inside " << library;
+#endif
+}
+
+// A counter that saw nothing would pass everything.
+TEST(AllocationCounter, TellsOurAllocationsFromLibraryOnes) {
+#if COUNTING
+  static int* volatile mine = nullptr;
+  std::vector<std::string> libraries;
+  startCounting(libraries);
+  mine = new int[4];
+  char* copy = strdup("a library call that allocates");
+  counting = false;
+  delete[] mine;
+  free(copy);
+  EXPECT_EQ(ours, 1);
+  ASSERT_EQ(libraries.size(), 1u);
+  EXPECT_NE(libraries[0].find("libc.so"), std::string::npos) << libraries[0];
+#endif
+}
+
+// After a change of size the buffers hold anything, so the first clear covers the whole window.
+TEST(DepthClear, CoversTheWholeWindowAfterAResize) {
+  testsupport::startScene(kWidth, kHeight);
+  for (const int width : {kWidth + 1, kWidth - 1}) {
+    clearColourAndDepth();
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRectf(-1, -1, 1, 1);  // depth written without being noted
+    ASSERT_GT(depthWrittenPixels(false), 0);
+    windowWidth = width;
+    clearColourAndDepth();
+    windowWidth = kWidth;
+    EXPECT_EQ(depthWrittenPixels(false), 0) << "width " << width;
+  }
+}
+
+}  // namespace

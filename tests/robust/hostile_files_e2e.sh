@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The real program started in folders of hostile data files (every image and sound missing,
+# empty, cut short, a folder, a device, a pipe, random bytes, a BMP of another size or depth, a
+# WAV with a lying header) through a click and the break that follows: it must keep drawing,
+# play what is playable, end with status 0 on Escape, write nothing, and (in a sanitizer build)
+# raise no report.
+set -euo pipefail
+source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
+
+images=(font.bmp smoke128.bmp earthCraterBW_256.bmp earthCloudsBW_256.bmp venus_256.bmp
+  earth_256.bmp mars_256.bmp jupiter_256.bmp saturn_256.bmp neptune_256.bmp neptune3_256.bmp
+  pluto_256.bmp)
+le() { # le BYTES VALUE: VALUE as BYTES little-endian bytes, for printf
+  local i
+  for ((i = 0; i < $1; i++)); do printf '\\x%02x' $(($2 >> 8 * i & 255)); done
+}
+
+# bmp FILE WIDTH HEIGHT BITS: a well-formed uncompressed BMP with random pixels (and a grey
+# palette below 24 bits).
+bmp() {
+  local bits=$4 palette=0 row image i
+  ((bits <= 8)) && palette=$((4 << bits))
+  row=$((($2 * bits + 31) / 32 * 4)) image=$((row * $3))
+  {
+    printf "BM$(le 4 $((54 + palette + image)))$(le 4 0)$(le 4 $((54 + palette)))$(le 4 40)"
+    printf "$(le 4 "$2")$(le 4 "$3")$(le 2 1)$(le 2 "$bits")$(le 4 0)$(le 4 $image)$(le 16 0)"
+    for ((i = 0; i < palette / 4; i++)); do printf "$(le 3 $((i * 0x10101)))\\x00"; done
+    head -c "$image" /dev/urandom
+  } >"$1"
+}
+
+# wav FILE CHANNELS RATE BITS CLAIMED PRESENT: a RIFF WAVE file of PRESENT silent data bytes
+# whose header claims CLAIMED.
+wav() {
+  local align=$(($2 * $4 / 8))
+  printf "RIFF$(le 4 $((36 + $5)))WAVEfmt $(le 4 16)$(le 2 1)$(le 2 "$2")$(le 4 "$3")" >"$1"
+  printf "$(le 4 $(($3 * align)))$(le 2 $align)$(le 2 "$4")data$(le 4 "$5")" >>"$1"
+  head -c "$6" /dev/zero >>"$1"
+}
+
+# Each file broken in its own way; Pluto and the thunder are sound.
+scenario_mixed() {
+  bmp full.bmp 128 128 24
+  head -c 20000 full.bmp >font.bmp && rm full.bmp # cut in the middle of its pixels
+  mkdir smoke128.bmp
+  : >earthCraterBW_256.bmp
+  head -c 1000 /dev/urandom >earthCloudsBW_256.bmp
+  bmp venus_256.bmp 64 64 24
+  bmp earth_256.bmp 256 256 32
+  bmp mars_256.bmp 256 256 8
+  bmp saturn_256.bmp 1024 1024 24
+  ln -s /dev/zero neptune_256.bmp
+  ln -s nowhere.bmp neptune3_256.bmp
+  cp "$KRATEON_ASSET_DIR/pluto_256.bmp" "$KRATEON_ASSET_DIR/thunder.wav" .
+  wav boom.wav 2 44100 16 2147483000 3000 # claims 2 GB of samples
+}
+scenario_missing() { :; }
+scenario_random() {
+  local name
+  for name in "${images[@]}" thunder.wav; do head -c $((RANDOM * 8)) /dev/urandom >"$name"; done
+  wav boom.wav 0 0 0 4096 4096 # no channels, no rate, no sample size
+}
+scenario_special() { # pipes that never deliver a byte, and a device that never ends
+  local name
+  for name in "${images[@]::6}" boom.wav; do mkfifo "$name"; done
+  for name in "${images[@]:6}" thunder.wav; do ln -s /dev/urandom "$name"; done
+}
+
+listing() { # every entry with its type, size, mode and time, and every file's sum
+  find . -printf '%p %y %s %m %T@\n' | sort && find . -type f -exec md5sum {} + | sort
+}
+
+thunder_heard() {
+  thunder=$(sound_onsets "$clicked_at" "$(sound_now)")
+  [[ -n $thunder ]]
+}
+
+# try_folder SCENARIO: one run in a folder of the scenario's files, on an X desktop of its own.
+try_folder() {
+  local scenario=$1 before
+  KRATEON_ARTIFACT_DIR=$shots/$scenario
+  source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
+  x_session_start 800x600x24
+  mkdir "$x_session_dir/data" && cd "$x_session_dir/data"
+  "scenario_$scenario"
+  before=$(listing)
+  program_start . "$KRATEON_PROGRAM"
+  wait_until 1
+  clicked_at=$(sound_now)
+  click 400 300
+  sound_wait "$(after "$clicked_at" 1)"
+  flash=$(mean_brightness "$(shot impact)")
+  sound_wait "$(after "$clicked_at" 5)"
+  # With a playable thunder.wav, the break is heard (the scene's clock lags when frames are slow).
+  [[ $scenario != mixed ]] || wait_for 60 thunder_heard || true
+  broken=$(mean_brightness "$(shot break)")
+  expect "[$scenario] the impact and the break are drawn ($flash, $broken)" \
+    "$flash > 1 && $broken > 1"
+  cmp -s "$shot_dir/impact.png" "$shot_dir/break.png" &&
+    fail "[$scenario] the picture did not change from the impact to the break"
+  if [[ $scenario == mixed ]]; then
+    expect "[mixed] the thunder is heard, not the broken boom ($(echo $thunder))" \
+      "$(wc -w <<<"$thunder") == 1 && ${thunder:-0} - $clicked_at > 3.5"
+  fi
+  key Escape
+  program_wait 30
+  expect "[$scenario] Escape ends it with status 0 ($program_status)" "\"$program_status\" == \"0\""
+  [[ $(listing) == "$before" ]] || fail "[$scenario] the data folder changed"
+  finish
+}
+
+# The four folders are tried at the same time.
+shots=${KRATEON_ARTIFACT_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/krateon-hostile.XXXXXX")}
+rm -rf "$shots" && mkdir -p "$shots"
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+trap 'exit 143' TERM INT HUP
+for scenario in mixed missing random special; do
+  try_folder "$scenario" >"$shots/$scenario.log" 2>&1 &
+  pids+=($!)
+done
+failed=0
+for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+cat "$shots"/*.log
+exit "$failed"
