@@ -99,7 +99,8 @@ run() {
              (p + s) / tick / w, fps, exit_ms }'
 }
 
-echo "# $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "# $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores," \
+  "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "# ${size}, ${seconds} s measured after ${warmup} s; CPU in processor seconds per wall second"
 start_x "$width" "$height"
 server_pid=${started[-1]}

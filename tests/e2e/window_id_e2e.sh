@@ -34,7 +34,8 @@ saver_start() {
 
 # median_fps: the median of the frame rates measured so far, the first second left out.
 median_fps() {
-  tail -n +2 "$hud/fps" 2>/dev/null | sort -g | awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : 0 }'
+  tail -n +2 "$hud/fps" 2>/dev/null | sort -g |
+    awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : 0 }'
 }
 
 # Measures of a screenshot, as shares of AREA: pixels in the plain window's blue, bright pixels
@@ -101,7 +102,8 @@ wait_for 60 shows_scene larger "$area" 960x200+100+80 320x600+740+80 ||
 expect "nothing drawn outside the resized window" \
   "$(outside_changes "$before" "$shot" "$area") == 0"
 expect "silent without --sound" "$([[ -e $sound_file ]] && echo 1 || echo 0) == 0"
-expect "at most 60 frames a second by default ($(median_fps))" "$(median_fps) <= 62"
+fps=$(median_fps)
+expect "at most 60 frames a second by default ($fps)" "$fps <= 62"
 
 # 3. SIGTERM: the program must be gone within half a second. Polled every 5 ms with the shell's
 # own clock and a read that times out on an idle pipe, so that no process start delays the look.
@@ -126,7 +128,8 @@ window_open 480 300 700 300
 saver_start --window-id "$((window_id))" --sound --max-fps 5
 wait_for 60 shows_scene small 480x300+700+300 || fail "no picture in the second window"
 wait_for 60 eval '(($(tail -n +2 "$hud/fps" | wc -l) >= 3))'
-expect "5 frames a second with --max-fps 5 ($(median_fps))" "$(median_fps) >= 1 && $(median_fps) <= 6"
+fps=$(median_fps)
+expect "5 frames a second with --max-fps 5 ($fps)" "$fps >= 1 && $fps <= 6"
 kill "$window_pid"
 program_wait 30
 expect "exit status 0 when the window is destroyed ($program_status)" \

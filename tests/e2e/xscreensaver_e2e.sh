@@ -4,7 +4,8 @@
 # fills the screen; deactivated, its process is gone and the screen is clear again. The daemon
 # refuses to start its programs as root, so as root this runs it as a user the test creates.
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
-command -v xscreensaver >/dev/null || { fail "no xscreensaver (scripts/setup.sh installs it)"; finish; }
+command -v xscreensaver >/dev/null ||
+  { fail "no xscreensaver (scripts/setup.sh installs it)"; finish; }
 x_session_start 1280x720x24
 chmod 755 "$x_session_dir" # the daemon's user reads the installed program from here
 
@@ -57,8 +58,9 @@ saver_pid() { pgrep -u "$user" -x krateon; }
 as_user xscreensaver-command -activate >/dev/null
 wait_for 60 saver_pid >/dev/null || { fail "the daemon started no krateon"; finish; }
 pid=$(saver_pid)
-echo "ok: the daemon started krateon, pid $pid: $(ps -o args= -p "$pid")"
-ps -o args= -p "$pid" | grep -q -- '--root$' || fail "not started with --root: $(ps -o args= -p "$pid")"
+arguments=$(ps -o args= -p "$pid")
+echo "ok: the daemon started krateon, pid $pid: $arguments"
+[[ $arguments == *' --root' ]] || fail "not started with --root: $arguments"
 tr '\0' '\n' <"/proc/$pid/environ" | grep -q '^XSCREENSAVER_WINDOW=' ||
   fail "no XSCREENSAVER_WINDOW given"
 
@@ -78,7 +80,8 @@ echo "ok: the picture fills the screen ($shot)"
 
 # 4. Deactivated: the process ends and nothing of the picture stays.
 as_user xscreensaver-command -deactivate >/dev/null
-wait_for 30 eval '! kill -0 "$pid" 2>/dev/null' || fail "krateon ($pid) still runs after deactivation"
+wait_for 30 eval '! kill -0 "$pid" 2>/dev/null' ||
+  fail "krateon ($pid) still runs after deactivation"
 echo "ok: krateon ended after deactivation"
 cleared() { awk "BEGIN { exit !($(bright_share "$(shot after)" 60) < 0.0001) }"; }
 wait_for 30 cleared || fail "the screen still shows a picture after deactivation"
