@@ -2,7 +2,8 @@
 # Screensaver mode in a plain X window of the test's own: `krateon --window-id` shows the planet
 # and the stars in that window and nowhere else, follows its size, stays silent and leaves the
 # pointer alone; it ends with status 0 on SIGTERM (within half a second) and when the window is
-# destroyed, and a window it cannot use gets status 1 and one line on stderr.
+# destroyed, and a window it cannot use gets status 1 and one line on stderr. Last, the frame
+# cap of --max-fps in Krateon's own window.
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 x_session_start 1280x720x24
 plain_window=$KRATEON_BINARY_DIR/tests/plain_window
@@ -164,4 +165,13 @@ wait_for 60 shows_scene last 320x200+900+40 || fail "no picture in the last wind
 kill -INT "$program_pid"
 program_wait 10
 expect "exit status 0 after SIGINT ($program_status)" "\"$program_status\" == \"0\""
+
+# 7. --max-fps caps Krateon's own full-screen window as well.
+rm -rf "$hud"
+mkdir "$hud"
+program_start "$KRATEON_ASSET_DIR" env GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false \
+  GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$hud" "$KRATEON_PROGRAM" --max-fps 5
+wait_for 60 eval '(($(tail -n +2 "$hud/fps" | wc -l) >= 3))'
+fps=$(median_fps)
+expect "5 frames a second in its own window with --max-fps 5 ($fps)" "$fps >= 1 && $fps <= 6"
 finish
