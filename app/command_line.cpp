@@ -39,7 +39,7 @@ constexpr const char kUsage[] =
     "Toolkit options such as -display HOST:N and -geometry WxH go to freeglut.\n"
     "Press ? in the program for the keys; 'man krateon' tells the rest.\n";
 
-// The option name of "--name=value" or "--name", for matching and messages.
+// Whether `arg` is the option `name`, alone or as "name=value".
 bool optionNameIs(const char* arg, const char* name) {
   const std::size_t length = std::strlen(name);
   return std::strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
