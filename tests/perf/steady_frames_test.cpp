@@ -2,11 +2,10 @@
 // allocate nothing, and the clear that restores depth only where it was written leaves the whole
 // depth buffer cleared, as a full clear would.
 //
-// malloc is replaced here (operator new calls it). While counting, an allocation on the frame
-// thread walks its stack: asked for by our code (the executable, or libstdc++ for it) is ours,
-// which must never happen; else the library our innermost frame called is charged: the GL driver
-// and the window system allocate as they see fit, any other library only when asked for something
-// that needs memory. Sanitizer builds bring their own allocator and count nothing.
+// malloc (under operator new too) is replaced: a counted allocation asked for by our code (or
+// libstdc++ for it) is ours and must not happen; else the library our innermost frame called is
+// charged, and only the GL driver and the window system may allocate inside our calls. Sanitizer
+// builds bring their own allocator and count nothing.
 #include <GL/freeglut.h>
 #include <execinfo.h>
 #include <gtest/gtest.h>

