@@ -2,7 +2,7 @@
 // aim of the next meteor impact on the planet's surface.
 #include "app/camera.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 
 #include <cmath>
 
@@ -10,6 +10,7 @@
 #include "app/input.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/window_host.h"
 #include "sim/impact.h"
 #include "sim/planet.h"
 
@@ -63,7 +64,7 @@ void driftAutoCamera() {
 void turnManualCamera() {
   if (mouseMoved) {
     mouseMoved = 0;
-    glutWarpPointer(kPointerHomeX, kPointerHomeY);
+    hostWarpPointer(kPointerHomeX, kPointerHomeY);
   }
   cameraPitch += mouseOffset.y * kDegreesPerPixel;
   cameraHeading += mouseOffset.x * kDegreesPerPixel;

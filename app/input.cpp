@@ -14,6 +14,7 @@
 #include "app/phase_bank.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/window_host.h"
 #include "image/texture_table.h"
 #include "sim/fragments.h"
 #include "sim/impact.h"
@@ -100,7 +101,7 @@ bool applyScalingKey(const ScalingKey (&table)[N], int key) {
 // The arrow shows only in a window (not full screen) with the auto camera.
 void applyCursorRule() {
   const bool arrow = !fullScreen && sceneSettings.cameraMode == 0;
-  glutSetCursor(arrow ? GLUT_CURSOR_LEFT_ARROW : GLUT_CURSOR_NONE);
+  hostSetCursor(arrow ? GLUT_CURSOR_LEFT_ARROW : GLUT_CURSOR_NONE);
 }
 
 void startExitFade() {
@@ -137,10 +138,10 @@ void toggleFrameRateLine() {
 void toggleFullScreen() {
   fullScreen = !fullScreen;
   if (fullScreen) {
-    glutFullScreen();
+    hostFullScreen();
     forceClear = 1;
   } else {
-    glutReshapeWindow(kWindowedSize, kWindowedSize);
+    hostReshapeWindow(kWindowedSize, kWindowedSize);
   }
   applyCursorRule();
 }

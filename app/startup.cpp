@@ -7,10 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/command_line.h"
+#include "app/foreign_window.h"
+#include "app/frame_pacing.h"
 #include "app/frame_step.h"
 #include "app/input.h"
 #include "app/phase_bank.h"
 #include "app/settings.h"
+#include "app/window_host.h"
 #include "backdrop/star_field.h"
 #include "image/texture_table.h"
 #include "sim/numeric.h"
@@ -55,8 +59,12 @@ void setFixedGlState() {
 }  // namespace
 
 int runKrateon(int argc, char** argv) {
-  elapsedMs = glutGet(GLUT_ELAPSED_TIME);
+  const int status = readCommandLine(argc, argv);
+  if (status >= 0) return status;
+  drawingInForeignWindow = programOptions.foreignWindow;
+  elapsedMs = hostElapsedMs();
   seedRandom(kInitialSeed);
+  if (drawingInForeignWindow) return runInForeignWindow();
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutInitWindowSize(windowWidth, windowHeight);
@@ -77,10 +85,11 @@ bool initScene() {
   setupView();
   setFixedGlState();
   loadAllTextures();
-  initSound();
-  textDisplay.showMessage("Press ? key for Help Screen");
-  glutWarpPointer(kPointerHomeX, kPointerHomeY);
-  glutSetCursor(GLUT_CURSOR_NONE);
+  if (programOptions.soundOn) initSound();
+  // In a foreign window the keys belong to its owner (a key ends a screensaver).
+  if (!drawingInForeignWindow) textDisplay.showMessage("Press ? key for Help Screen");
+  hostWarpPointer(kPointerHomeX, kPointerHomeY);
+  hostSetCursor(GLUT_CURSOR_NONE);
   return true;
 }
 
@@ -102,11 +111,17 @@ void onReshape(int width, int height) {
 }
 
 void onIdle() {
+  sleepUntilNextFrame();
   glutPostRedisplay();
 }
 
 void onDisplay() {
-  elapsedMs = glutGet(GLUT_ELAPSED_TIME);
+  showNextFrame();
+}
+
+void showNextFrame() {
+  noteFrameStart();
+  elapsedMs = hostElapsedMs();
   frameStep();
-  glutSwapBuffers();
+  hostSwapBuffers();
 }

@@ -8,10 +8,12 @@ constexpr unsigned kInitialSeed = 22;
 
 extern int windowWidth;  // pixels, written only by onReshape; 0 until the first reshape
 extern int windowHeight;
-extern int elapsedMs;  // the toolkit's elapsed milliseconds, read at the start of a redraw
+extern int elapsedMs;  // the window's elapsed milliseconds, read at the start of a redraw
 
-// The whole program: creates the window, registers callbacks, initialises and runs the loop.
-// Returns 1 (after printing "App cannot initialize.\n") when initialisation fails.
+// The whole program: reads the command line, then either creates its own window, registers
+// callbacks, initialises and runs the toolkit's loop, or runs in a foreign window. Returns the
+// command line's status after --help, --version or a mistake, and 1 (after printing
+// "App cannot initialize.\n") when initialisation fails.
 int runKrateon(int argc, char** argv);
 
 // Seeds the phase bank, resets the settings, sets the fixed GL state, loads every texture and
@@ -24,6 +26,9 @@ void shutdownScene();
 // Ends the process with `status` after the exit fade.
 [[noreturn]] void endProgram(int status);
 
+// One frame in either kind of window: the elapsed time, the frame step, the swap.
+void showNextFrame();
+
 void onReshape(int width, int height);
-void onIdle();
+void onIdle();  // sleeps first when the frame rate is capped
 void onDisplay();

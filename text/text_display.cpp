@@ -2,7 +2,7 @@
 // the message kept for three seconds, the frames-per-second line and the OpenGL error line.
 #include "text/text_display.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 
 #include "app/frame_step.h"
 #include "app/startup.h"
+#include "app/window_host.h"
 #include "text/glyph_layout.h"
 
 namespace {
@@ -54,17 +55,13 @@ void drawGlyphs(const char* text, short x, short baseY, float size) {
   }
 }
 
-// The toolkit's window size, asked once per frame: freeglut answers with two X server round
-// trips a call, which dozens of lines a frame (the help screen) turned into a real cost.
-struct WindowSize {
-  int width, height;
-};
-
-WindowSize windowSizeThisFrame() {
+// The window's size, asked once per frame: freeglut answers with two X server round trips a
+// call, which dozens of lines a frame (the help screen) turned into a real cost.
+HostWindowSize windowSizeThisFrame() {
   static double askedAt = -1;  // frame clock of the last question, seconds
-  static WindowSize size{};
+  static HostWindowSize size{};
   if (askedAt != now || size.width <= 0 || size.height <= 0) {
-    size = {glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)};
+    size = hostWindowSize();
     askedAt = now;
   }
   return size;
@@ -80,7 +77,7 @@ TextDisplay textDisplay;
 // 4. One quad per glyph. 5. Restore the baseline, then record the string.
 void TextDisplay::drawText(const char* text, short x, short y, float size) {
   if (text == nullptr) text = "";
-  const WindowSize window = windowSizeThisFrame();
+  const HostWindowSize window = windowSizeThisFrame();
   const int windowW = window.width;
   const int windowH = window.height;
   const short baseY = toShortPixels(windowH - y);

@@ -1,0 +1,27 @@
+// The command line: Krateon's own GNU-style options, read before any display is opened.
+// Everything else on it (-display, -geometry, ...) is left for the window toolkit.
+#pragma once
+
+// What the command line asked for. Written once by readCommandLine, read at start-up.
+struct ProgramOptions {
+  bool foreignWindow = false;  // --root or --window-id: draw into a window another program owns
+  unsigned long windowId = 0;  // that window; 0 with --root and no XSCREENSAVER_WINDOW: the root
+  bool soundOn = true;         // false in a foreign window unless --sound
+  int maxFramesPerSecond = 0;  // 1..1000; 0: no cap
+  const char* displayName = nullptr;  // the toolkit's -display value, also for a foreign window
+};
+
+extern ProgramOptions programOptions;
+
+// Reads the options in argv[1..argc-1], in order, into programOptions and removes Krateon's own
+// from argv, so that argc and argv keep only what the toolkit understands. Returns -1 when the
+// program should go on, otherwise the exit status after everything has been printed:
+//   0 after --help or -h (usage on stdout) or --version ("krateon VERSION" on stdout);
+//   2 for an unknown --option or a missing or malformed value (two lines on stderr: what is
+//     wrong, then "Try 'krateon --help'.");
+//   1 when --root finds a malformed XSCREENSAVER_WINDOW (one line on stderr).
+int readCommandLine(int& argc, char** argv);
+
+// Reads a window id: hexadecimal with 0x or 0X, otherwise decimal; nothing else around it.
+// Returns false (and leaves `id` alone) for anything else, for 0 and above 0xffffffff.
+bool parseWindowId(const char* text, unsigned long& id);

@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Screensaver mode in a plain X window of the test's own: `krateon --window-id` shows the planet
+# and the stars in that window and nowhere else, follows its size, stays silent and leaves the
+# pointer alone; it ends with status 0 on SIGTERM (within half a second) and when the window is
+# destroyed, and a window it cannot use gets status 1 and one line on stderr. Last, the frame
+# cap of --max-fps in Krateon's own window.
+source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
+x_session_start 1280x720x24
+plain_window=$KRATEON_BINARY_DIR/tests/plain_window
+window_blue='#203050' # plain_window's background
+
+# window_open W H X Y [input-only]: a window of plain_window; sets window_id and window_pid.
+window_open() {
+  rm -f "$x_session_dir/window.id"
+  "$plain_window" "$@" >"$x_session_dir/window.id" &
+  window_pid=$!
+  x_session_pids+=("$window_pid")
+  wait_for 30 test -s "$x_session_dir/window.id" || { fail "plain_window printed no id"; finish; }
+  window_id=$(<"$x_session_dir/window.id")
+}
+
+# saver_start ARGS...: the program in screensaver mode, its sound going to $sound_file if any,
+# its frames a second written every second by Mesa's (hidden) HUD into $hud/fps.
+hud=$x_session_dir/hud
+saver_start() {
+  rm -rf "$sound_file" "$hud"
+  mkdir "$hud"
+  (cd "$KRATEON_ASSET_DIR" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$sound_file" \
+    GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$hud" \
+    "$KRATEON_PROGRAM" "$@") >"$shot_dir/program.out" 2>"$shot_dir/program.err" &
+  program_pid=$!
+  program_status=""
+  x_session_pids+=("$program_pid")
+}
+
+# median_fps: the median of the frame rates measured so far, the first second left out.
+median_fps() {
+  tail -n +2 "$hud/fps" 2>/dev/null | sort -g |
+    awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : 0 }'
+}
+
+# Measures of a screenshot, as shares of AREA: pixels in the plain window's blue, bright pixels
+# (stars), and the largest lit shape once stars and letters are eroded away (the planet, with its
+# dark side lit by the ambient light, takes about 2 % of any window; the sun 0.3 %).
+blue_share() {
+  convert "$1" -crop "$2" +repage -fill white -opaque "$window_blue" -fill black +opaque white \
+    -format '%[fx:mean]' info:
+}
+star_share() { bright_share "$1" 60 "$2"; }
+largest_shape() {
+  local w h
+  IFS='x+' read -r w h _ <<<"$2"
+  convert "$1" -crop "$2" +repage -grayscale Brightness -threshold 4% -morphology Erode Disk:3 \
+    -define connected-components:verbose=true -connected-components 8 null: 2>/dev/null |
+    awk -v all=$((w * h)) '/gray\(255\)/ { if ($4 > largest) largest = $4 }
+      END { print largest / all }'
+}
+# outside_changes BEFORE AFTER AREA: pixels that differ outside AREA ("WxH+X+Y").
+outside_changes() {
+  local w h x y
+  IFS='x+' read -r w h x y <<<"$3"
+  local cover=(-fill black -draw "rectangle $x,$y $((x + w - 1)),$((y + h - 1))")
+  convert "$1" "${cover[@]}" "$x_session_dir/a.png"
+  convert "$2" "${cover[@]}" "$x_session_dir/b.png"
+  compare -metric AE "$x_session_dir/a.png" "$x_session_dir/b.png" null: 2>&1 || true
+}
+
+# shows_scene NAME AREA [STAR-AREA...]: a screenshot on which AREA is Krateon's (no blue left,
+# a planet inside it) and every STAR-AREA has stars. Sets `shot`.
+shows_scene() {
+  local name=$1 area=$2
+  shift 2
+  shot=$(shot "$name")
+  awk "BEGIN { exit !($(blue_share "$shot" "$area") < 0.001) }" || return 1
+  awk "BEGIN { exit !($(largest_shape "$shot" "$area") > 0.008) }" || return 1
+  local stars
+  for stars in "$@"; do
+    awk "BEGIN { exit !($(star_share "$shot" "$stars") > 0.0005) }" || return 1
+  done
+}
+
+# 1. A 640 x 400 window at (100, 80); the pointer far away from it.
+window_open 640 400 100 80
+area=640x400+100+80
+xdotool mousemove 1200 700
+before=$(shot before)
+saver_start --window-id "$window_id"
+# Stars in each quarter of the window: the picture fills it.
+wait_for 60 shows_scene first "$area" 320x200+100+80 320x200+420+80 320x200+100+280 \
+  320x200+420+280 || fail "no planet and stars filling the window (see $shot)"
+expect "nothing drawn outside the window" "$(outside_changes "$before" "$shot" "$area") == 0"
+eval "$(xdotool getmouselocation --shell)"
+expect "the pointer left where it was ($X, $Y)" "$X == 1200 && $Y == 700"
+size=$(xdotool getwindowgeometry "$window_id" | awk '/Geometry/ { print $2 }')
+expect "the window keeps its size ($size)" "\"$size\" == \"640x400\""
+
+# 2. Larger: the picture follows into the new strips at the top and the right (before the
+# resize the view lay in the bottom-left 640 x 400 of what is now the window).
+xdotool windowsize "$window_id" 960 600
+area=960x600+100+80
+wait_for 60 shows_scene larger "$area" 960x200+100+80 320x600+740+80 ||
+  fail "the picture does not fill the resized window (see $shot)"
+expect "nothing drawn outside the resized window" \
+  "$(outside_changes "$before" "$shot" "$area") == 0"
+expect "silent without --sound" "$([[ -e $sound_file ]] && echo 1 || echo 0) == 0"
+fps=$(median_fps)
+expect "at most 60 frames a second by default ($fps)" "$fps <= 62"
+
+# 3. SIGTERM: the program must be gone within half a second. Polled every 5 ms with the shell's
+# own clock and a read that times out on an idle pipe, so that no process start delays the look.
+mkfifo "$x_session_dir/idle"
+exec {idle}<>"$x_session_dir/idle"
+sent=$EPOCHREALTIME
+kill -TERM "$program_pid"
+while kill -0 "$program_pid" 2>/dev/null && ((${EPOCHREALTIME/./} - ${sent/./} < 20000000)); do
+  read -r -t 0.005 -u "$idle" || true
+done
+seconds=$(awk "BEGIN { print $EPOCHREALTIME - $sent }")
+program_wait 10
+expect "exit status 0 after SIGTERM ($program_status)" "\"$program_status\" == \"0\""
+expect "ended within 0.5 s of SIGTERM ($seconds s)" "$seconds <= 0.5"
+[[ ! -s $shot_dir/program.err ]] || fail "output on stderr: $(head -3 "$shot_dir/program.err")"
+
+# 4. The window destroyed under it (its owner ends): status 0, quietly. With --sound it plays;
+# the window id in decimal; a lower cap.
+kill "$window_pid"
+wait "$window_pid" 2>/dev/null
+window_open 480 300 700 300
+saver_start --window-id "$((window_id))" --sound --max-fps 5
+wait_for 60 shows_scene small 480x300+700+300 || fail "no picture in the second window"
+wait_for 60 eval '(($(tail -n +2 "$hud/fps" | wc -l) >= 3))'
+fps=$(median_fps)
+expect "5 frames a second with --max-fps 5 ($fps)" "$fps >= 1 && $fps <= 6"
+kill "$window_pid"
+program_wait 30
+expect "exit status 0 when the window is destroyed ($program_status)" \
+  "\"$program_status\" == \"0\""
+[[ ! -s $shot_dir/program.err ]] || fail "output on stderr: $(head -3 "$shot_dir/program.err")"
+expect "sound with --sound ($(sound_now) s mixed)" "$(sound_now) > 0"
+
+# 5. Windows it cannot use: status 1, one line on stderr naming the window, nothing on screen.
+# The window just destroyed (its id is free until the next client makes one), an input-only one.
+before=$(shot idle)
+xwininfo -id "$window_id" >/dev/null 2>&1 && fail "window $window_id still exists"
+rows=("$window_id|there is no window $window_id" "input-only|cannot show OpenGL: it is input-only")
+for row in "${rows[@]}"; do
+  IFS='|' read -r id message <<<"$row"
+  if [[ $id == input-only ]]; then
+    window_open 200 200 0 0 input-only
+    id=$window_id
+  fi
+  saver_start --window-id "$id"
+  program_wait 30
+  expect "status 1 for $id ($program_status)" "\"$program_status\" == \"1\""
+  expect "one line on stderr for $id" "$(wc -l <"$shot_dir/program.err") == 1"
+  grep -q "^krateon: .*$message" "$shot_dir/program.err" ||
+    fail "stderr for $id: $(cat "$shot_dir/program.err")"
+done
+expect "nothing left on screen" "$(outside_changes "$before" "$(shot after_bad_ids)" 0x0+0+0) == 0"
+
+# 6. SIGINT (Ctrl+C) ends it as SIGTERM does.
+window_open 320 200 900 40
+saver_start --window-id "$window_id"
+wait_for 60 shows_scene last 320x200+900+40 || fail "no picture in the last window"
+kill -INT "$program_pid"
+program_wait 10
+expect "exit status 0 after SIGINT ($program_status)" "\"$program_status\" == \"0\""
+
+# 7. --max-fps caps Krateon's own full-screen window as well.
+rm -rf "$hud"
+mkdir "$hud"
+program_start "$KRATEON_ASSET_DIR" env GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false \
+  GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$hud" "$KRATEON_PROGRAM" --max-fps 5
+wait_for 60 eval '(($(tail -n +2 "$hud/fps" | wc -l) >= 3))'
+fps=$(median_fps)
+expect "5 frames a second in its own window with --max-fps 5 ($fps)" "$fps >= 1 && $fps <= 6"
+finish
