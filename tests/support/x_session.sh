@@ -124,9 +124,14 @@ program_start() {
     fail "no window titled Krateon (the program $(program_running && echo runs || echo ended))"
     finish
   fi
-  xdotool windowactivate --sync "$program_window" 2>/dev/null ||
-    xdotool windowfocus --sync "$program_window"
+  # The program asks for full screen right after mapping its window; the keyboard goes to it
+  # once that is done. (Whether it did go full screen is for the tests to check.)
+  window_pattern="* fullscreen"
+  wait_for 20 window_matches || true
+  xdotool windowactivate --sync "$program_window" 2>/dev/null || true
+  wait_for 20 has_focus || { fail "the program's window does not get the keyboard"; finish; }
 }
+has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$program_window" ]]; }
 find_window() { # true once the window is there or the program has ended
   program_window=$(xdotool search --onlyvisible --name '^Krateon$' 2>/dev/null | head -1)
   [[ -n $program_window ]] || ! program_running
