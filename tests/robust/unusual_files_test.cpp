@@ -30,14 +30,13 @@ TEST(UnusualFiles, LoadNoTexturePlaySilenceAndReturn) {
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   initSound();
-  for (const char* name : {"pipe", "zero", "folder", "text.wav", "missing"}) {
+  for (const char* name : {"pipe", "zero", "folder", "missing"}) {
     const std::string path = (folder / name).string();
-    if (std::string(name) != "text.wav") {  // a short image file is read as far as it goes
-      EXPECT_EQ(loadBmpTexture128(path.c_str(), -1, 0, 0), 0u) << name;
-      EXPECT_EQ(loadBmpTexture256(path.c_str(), 255, 0, 1), 0u) << name;
-    }
+    EXPECT_EQ(loadBmpTexture128(path.c_str(), -1, 0, 0), 0u) << name;
+    EXPECT_EQ(loadBmpTexture256(path.c_str(), 255, 0, 1), 0u) << name;
     playSound(path.c_str());
   }
+  playSound((folder / "text.wav").c_str());
   for (int i = 0; i < 2000 && fs::file_size(folder / "mixed.raw") < 4096; ++i) usleep(5000);
   shutdownSound();
   std::ifstream mixed(folder / "mixed.raw", std::ios::binary);

@@ -165,6 +165,7 @@ std::string sceneFault() {
   if (std::memchr(textDisplay.recordedText, 0, kTextBufferSize) == nullptr) {
     return "the recorded text is not terminated";
   }
+  if (textDisplay.errorExpiry != 0) return textDisplay.errorText;  // a frame raised a GL error
   return "";
 }
 

@@ -46,9 +46,9 @@ void clearSoundLog();
 // The text the message slot recorded last.
 std::string messageText();
 
-// The first broken rule of the scene's state, or "" when all hold: settings and flags within
-// their ranges, speed and size factors normal and positive, camera, impact point and live
-// particles finite, no more live particles than slots, the recorded text terminated.
+// The first broken rule of the scene's state, or "": settings within their ranges, speed and
+// size factors normal and positive, camera, impact point and live particles finite, no more
+// live particles than slots, the recorded text terminated, no GL error shown.
 std::string sceneFault();
 
 }  // namespace testsupport
