@@ -2,7 +2,6 @@
 // layout, the recorded copy (cut to 79 characters), the literal message copy and the message
 // formats of the key commands with any double or int. The text display's drawing calls run
 // without a GL context, where the GL library ignores them; the window size comes from the input.
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 
 #include <cmath>
@@ -11,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/window_host.h"
 #include "text/glyph_layout.h"
 #include "text/text_display.h"
 
@@ -20,7 +20,7 @@ int windowWidth = 0;
 
 namespace {
 
-int fuzzWindowWidth = 0;  // what glutGet reports, from the input
+int fuzzWindowWidth = 0;  // the window size the text asks for, from the input
 int fuzzWindowHeight = 0;
 
 // The formats the key commands pass to the message slot, with their argument kind.
@@ -67,10 +67,8 @@ void layoutWholeString(const std::string& text, short x, short baseY, float size
 
 }  // namespace
 
-extern "C" int glutGet(GLenum query) {
-  if (query == GLUT_WINDOW_WIDTH) return fuzzWindowWidth;
-  if (query == GLUT_WINDOW_HEIGHT) return fuzzWindowHeight;
-  return 0;
+HostWindowSize hostWindowSize() {
+  return {fuzzWindowWidth, fuzzWindowHeight};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
