@@ -72,7 +72,8 @@ for option in $(grep -oE -- '(^| )--?[a-z][a-z-]*' "$out" | sort -u); do
   grep -qF -- "$option" <<<"$man_page" || fail "the manual page does not describe $option"
   grep -qF -- "$option" <<<"$readme" || fail "the README does not describe $option"
 done
-for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$man_page" | sort -u); do
+options_section=$(sed -n '/^\.SH SYNOPSIS/,/^\.SH SCREENSAVER/p' <<<"$man_page")
+for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$options_section" | sort -u); do
   grep -qF -- "$option" "$out" || fail "--help does not mention $option of the manual page"
 done
 
