@@ -24,7 +24,8 @@ expect "the start message shows at the top left, the title at $x1 ($message)" \
 fill=$(bright_share "$shot_dir/title-early.png" 200 "${w1}x$h1+$x1+$((y1 + 30))")
 expect "the title is a line of large letters (${w1}x$h1, $fill of it white)" \
   "$w1 > 60 && $w1 < 200 && $h1 > 12 && $h1 < 50 && $fill > 0.02 && $fill < 0.1"
-expect "the title slides right and down (from $x1,$y1 to $x2,$y2)" "$x2 - $x1 > 30 && $y2 - $y1 > 20"
+expect "the title slides right and down (from $x1,$y1 to $x2,$y2)" \
+  "$x2 - $x1 > 30 && $y2 - $y1 > 20"
 planet=$(planet_box "$shot_dir/title-early.png")
 expect "no planet yet (${planet:-none})" "\"$planet\" == \"\""
 windows=$(xdotool search --name '^Krateon$' | wc -l)
