@@ -9,26 +9,28 @@ source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 x_session_start 800x600x24
 program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM"
 
-# The intro: the message shows for three seconds at the top left, the title slides from the
-# top-left corner towards the bottom-right one, the planet fades in from black.
-wait_for 30 eval '[[ $(mean_brightness "$(shot first)") != 0 ]]' || fail "nothing drawn"
-planet=$(planet_box "$shot_dir/first.png")
-expect "no planet yet at the start (${planet:-none})" "\"$planet\" == \"\""
-windows=$(xdotool search --name '^Krateon$' | wc -l)
-expect "one window titled Krateon ($windows)" "$windows == 1"
-expect_window "the window covers the screen" "800x600+0+0 fullscreen"
+# The intro, in the first pictures: the message shows at the top left, the title slides from the
+# top-left corner towards the bottom-right one (its left edge is at a hundred pixels for every
+# second of the program's clock), the planet is still dark.
 below_message=800x570+0+30
-wait_until 1.0
-IFS='x+' read -r w1 h1 x1 y1 <<<"$(bright_box "$(shot title-early)" 200 $below_message)"
-wait_until 2.4 # the program's clock started a little later than this one
+see "the title comes out from under the message line" title-early \
+  'split(v, b, /[x+]/) && b[1] > 60 && b[4] > 8' bright_box 200 $below_message
+IFS='x+' read -r w1 h1 x1 y1 <<<"$seen"
+sleep 0.6
 IFS='x+' read -r w2 h2 x2 y2 <<<"$(bright_box "$(shot title-late)" 200 $below_message)"
-message=$(bright_share "$shot_dir/title-late.png" 200 300x30+0+0)
-expect "the start message shows at the top left ($message)" "$message > 0.004 && $message < 0.02"
+message=$(bright_share "$shot_dir/title-early.png" 200 300x30+0+0)
+expect "the start message shows at the top left, the title at $x1 ($message)" \
+  "$message > 0.004 && $message < 0.02"
 fill=$(bright_share "$shot_dir/title-early.png" 200 "${w1}x$h1+$x1+$((y1 + 30))")
 expect "the title is a line of large letters (${w1}x$h1, $fill of it white)" \
   "$w1 > 60 && $w1 < 200 && $h1 > 12 && $h1 < 50 && $fill > 0.02 && $fill < 0.1"
 expect "the title slides right and down (from $x1,$y1 to $x2,$y2)" \
-  "$x2 - $x1 > 40 && $y2 - $y1 > 30 && $w2 - $w1 < 4 && $w1 - $w2 < 4"
+  "$x2 - $x1 > 30 && $y2 - $y1 > 20"
+planet=$(planet_box "$shot_dir/title-early.png")
+expect "no planet yet (${planet:-none})" "\"$planet\" == \"\""
+windows=$(xdotool search --name '^Krateon$' | wc -l)
+expect "one window titled Krateon ($windows)" "$windows == 1"
+expect_window "the window covers the screen" "800x600+0+0 fullscreen"
 
 # Earth, lit by the sun behind the viewer: a blue, textured disc near the middle, among stars.
 wait_until 5.5
@@ -62,22 +64,21 @@ expect "a flash after the click (mean brightness $before, then $flash)" "$flash 
 sound_wait "$(after "$clicked_at" 1.2)"
 boom=$(sound_onsets "$clicked_at" "$(after "$clicked_at" 1.2)" | head -1)
 expect "the boom half a second after the click (at ${boom:-none} s, click at $clicked_at s)" \
-  "${boom:-0} - $clicked_at > 0.3 && ${boom:-0} - $clicked_at < 0.85"
+  "${boom:-0} - $clicked_at > 0.3 && ${boom:-0} - $clicked_at < 1"
 
 # 3.9 s after the impact the planet shatters: thunder, pieces around an orange core.
 boom=${boom:-$clicked_at}
 sound_wait "$(after "$boom" 4.8)"
-broken=$(shot broken)
 thunder=$(sound_onsets "$(after "$boom" 0.3)" "$(after "$boom" 4.8)")
 expect "one sound after the boom, the thunder 3.9 s later (at $(echo $thunder) s)" \
-  "$(wc -w <<<"$thunder") == 1 && ${thunder:-0} - $boom > 3.5 && ${thunder:-0} - $boom < 4.4"
+  "$(wc -w <<<"$thunder") == 1 && ${thunder:-0} - $boom > 3.5 && ${thunder:-0} - $boom < 4.6"
 ending=$(sound_rms "$(after "$boom" 1.3)" "$(after "$boom" 1.5)")
 quiet=$(sound_rms "$(after "$boom" 2)" "$(after "$boom" 3.6)")
 expect "the boom lasts 1.6 s (loudness $ending at 1.3 to 1.5 s, $quiet from 2 s)" \
   "$ending > 0.002 && $quiet < 0.002"
-core=$(share_where "$broken" "$orange")
-expect "the shattered planet shows its orange core (orange share $unbroken, then $core)" \
-  "$unbroken < 0.0003 && $core > 0.0005"
+expect "no orange on the whole planet ($unbroken)" "$unbroken < 0.0003"
+see_limit=5 see "the shattered planet shows its orange core" broken 'v > 0.001' \
+  share_where "$orange"
 
 # Escape while the thunder (3.8 s long) still rolls: two seconds of fading out with the sound
 # going on, then the end with status 0.

@@ -1,6 +1,5 @@
-// The particle pool: slots and the update; then the pixels a particle makes over its life
-// (premultiplied additive blend, alpha cut, the sprite of each kind, spark point sizes). How a
-// burst looks in the scene, from the random draws on, is for the reference frames.
+// The particle pool: slots, the update, and the pixels a particle adds over its life (blend,
+// alpha cut, sprite per kind, spark sizes); how a burst looks is for the reference frames.
 #include <gtest/gtest.h>
 
 #include <cmath>

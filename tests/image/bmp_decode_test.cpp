@@ -50,9 +50,11 @@ TEST(BmpDecode, RowsChannelsAndAlphaRules) {
   const Rgba white{255, 255, 255, 255};
   // clang-format off
   const Case cases[] = {
-      {"rows bottom-up, pixels blue-green-red", bmpFile({{3, 2, 1}, {6, 5, 4}, {9, 8, 7}, {12, 11, 10}}),
+      {"rows bottom-up, pixels blue-green-red",
+       bmpFile({{3, 2, 1}, {6, 5, 4}, {9, 8, 7}, {12, 11, 10}}),
        255, 0, {{9, 8, 7, 255}, {12, 11, 10, 255}, {3, 2, 1, 255}, {6, 5, 4, 255}}},
-      {"alpha: the truncated channel average", bmpFile({{30, 60, 90}, {0, 0, 0}, {255, 255, 255}, {1, 1, 2}}),
+      {"alpha: the truncated channel average",
+       bmpFile({{30, 60, 90}, {0, 0, 0}, {255, 255, 255}, {1, 1, 2}}),
        -1, 0, {white, {1, 1, 2, 1}, {30, 60, 90, 60}, {0, 0, 0, 0}}},
       {"alpha where any channel reaches the threshold",
        bmpFile({{99, 99, 99}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}}),
