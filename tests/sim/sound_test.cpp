@@ -5,7 +5,9 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -22,16 +24,19 @@ namespace fs = std::filesystem;
 
 constexpr int kRate = 44100;
 
-// A 16-bit mono PCM WAV file holding one level for the given time: the words of "RIFF", size,
-// "WAVE", "fmt ", 16, PCM and mono, rate, byte rate, block and bits, "data", size.
-void writeWav(const char* name, std::int16_t level, double seconds) {
+// A 16-bit mono PCM WAV file holding one level for the given time, last modified at second 1e9
+// and the given nanosecond: the words of "RIFF", size, "WAVE", "fmt ", 16, PCM and mono, rate,
+// byte rate, block and bits, "data", size.
+void writeWav(const char* name, std::int16_t level, double seconds, long nanosecond = 0) {
   const std::vector<std::int16_t> samples(static_cast<size_t>(seconds * kRate), level);
   const std::uint32_t bytes = static_cast<std::uint32_t>(samples.size() * 2);
   const std::uint32_t header[] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16,   0x00010001,
                                   kRate,      kRate * 2,  0x00100002, 0x61746164, bytes};
-  std::ofstream out(name, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(header), sizeof header);
-  out.write(reinterpret_cast<const char*>(samples.data()), bytes);
+  std::ofstream(name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(header), sizeof header)
+      .write(reinterpret_cast<const char*>(samples.data()), bytes);
+  const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, nanosecond}};
+  utimensat(AT_FDCWD, name, times, 0);
 }
 
 class Sound : public ::testing::Test {
@@ -99,15 +104,16 @@ TEST_F(Sound, ANewSoundStopsTheOneStillPlaying) {
   EXPECT_NEAR(near[1], kRate, kRate * 0.05);
 }
 
-// A kept sound is played again while the file stays the same, and read anew once rewritten.
+// A kept sound is played again while the file stays the same, and read anew once rewritten, even
+// within the same second and at the same size.
 TEST_F(Sound, AFileRewrittenOnDiskIsPlayedAsItIsNow) {
-  writeWav("boom.wav", 12000, 0.25);
+  writeWav("boom.wav", 12000, 0.25, 100);
   openDiskDevice();
   for (int play = 0; play < 2; ++play) {
     playSound("boom.wav");
     waitForMix(0);
   }
-  writeWav("boom.wav", -12000, 0.25);
+  writeWav("boom.wav", -12000, 0.25, 200);
   playSound("boom.wav");
   waitForMix(0);
   const auto near = mixedNear({12000, -12000});
