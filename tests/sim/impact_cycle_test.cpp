@@ -152,22 +152,13 @@ TEST_F(ImpactCycle, TheGlowSpreadsFromThePointOfImpactAsARing) {
 // (source alpha, one minus source alpha), alpha test GREATER 0, depth writes on, model-view
 // current, one matrix on each stack, no attribute pushed.
 TEST_F(ImpactCycle, EveryDrawingStepLeavesTheBaselineState) {
-  const GlStateSnapshot baseline{false,
-                                 false,
-                                 false,
-                                 false,
-                                 false,
-                                 false,
-                                 false,
-                                 GL_SRC_ALPHA,
-                                 GL_ONE_MINUS_SRC_ALPHA,
-                                 GL_GREATER,
-                                 0.0f,
-                                 true,
-                                 GL_MODELVIEW,
-                                 1,
-                                 1,
-                                 0};
+  GlStateSnapshot baseline{};  // no capability enabled
+  baseline.blendSrc = GL_SRC_ALPHA;
+  baseline.blendDst = GL_ONE_MINUS_SRC_ALPHA;
+  baseline.alphaFunc = GL_GREATER;
+  baseline.depthMask = true;
+  baseline.matrixMode = GL_MODELVIEW;
+  baseline.modelviewDepth = baseline.projectionDepth = 1;
   const float clocks[] = {-0.5f, 0.99f, 1.05f, 1.5f, 3.5f, 5.05f, 7.0f, 8.99f};
   for (const char* keys : {"2", "1", "3", "s3"}) {
     pressKey('r');

@@ -1,6 +1,6 @@
 // Sound playback on SDL2_mixer. With SDL's disk driver everything mixed lands in a file, which
 // shows what was really played: a sound, a sound replacing another, a file rewritten on disk.
-// Without a device, playing is silence that prints nothing. The program still ends on signals.
+// Without a device, playing is silence that prints nothing; the program still ends on signals.
 #include "sim/sound.h"
 
 #include <SDL2/SDL.h>
@@ -24,9 +24,8 @@ namespace fs = std::filesystem;
 
 constexpr int kRate = 44100;
 
-// A 16-bit mono PCM WAV file holding one level for the given time, last modified at second 1e9
-// and the given nanosecond: the words of "RIFF", size, "WAVE", "fmt ", 16, PCM and mono, rate,
-// byte rate, block and bits, "data", size.
+// A 16-bit mono PCM WAV of one level, modified at second 1e9 and `nanosecond`; header words: RIFF,
+// size, WAVE, "fmt ", 16, PCM and mono, rate, byte rate, block and bits, data, size.
 void writeWav(const char* name, std::int16_t level, double seconds, long nanosecond = 0) {
   const std::vector<std::int16_t> samples(static_cast<size_t>(seconds * kRate), level);
   const std::uint32_t bytes = static_cast<std::uint32_t>(samples.size() * 2);
@@ -65,8 +64,7 @@ class Sound : public ::testing::Test {
   void waitForMix(double seconds) {
     for (int i = 0; i < 2000 && seconds == 0 && Mix_Playing(-1) != 0; ++i) SDL_Delay(5);
     const auto bytes = [&] { return fs::exists(mixed()) ? fs::file_size(mixed()) : 0; };
-    const auto target =
-        bytes() + static_cast<std::uintmax_t>((seconds ? seconds : 0.1) * kRate * 4);
+    const auto target = bytes() + std::uintmax_t((seconds ? seconds : 0.1) * kRate * 4);
     for (int i = 0; i < 2000 && bytes() < target; ++i) SDL_Delay(5);
   }
   fs::path mixed() const { return folder / "mixed.raw"; }
