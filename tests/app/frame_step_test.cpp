@@ -60,6 +60,21 @@ TEST(FrameStepFromStart, FadesInOverThreeSecondsAndCountsFramesPerSecond) {
   EXPECT_LE(fadeLevel, 1.0f);
 }
 
+// A start-up with no frame near the end of the fade-in (a hidden window, a slow first second)
+// still reaches full brightness at the first frame after it, and ESC fades out from there.
+TEST(FrameStepFromStart, AGapOverTheEndOfTheFadeInStillEndsAtFullBrightness) {
+  testsupport::startScene();
+  for (int ms : {100, 200, 300}) frameAt(ms);
+  EXPECT_NEAR(fadeLevel, 0.1f, 1e-6);
+  frameAt(3300);
+  EXPECT_EQ(fadeLevel, 1.0f);
+  frameAt(9000);
+  EXPECT_EQ(fadeLevel, 1.0f);
+  pressKey(27);
+  frameAt(10'000);
+  EXPECT_NEAR(fadeLevel, 0.5f, 1e-6);
+}
+
 // ESC fades out over two seconds and ends the program with status 0; a reset cancels it.
 TEST_F(FrameStep, EscapeFadesOutOverTwoSecondsAndEndsWithStatusZero) {
   pressKey(27);
@@ -106,6 +121,36 @@ TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
     EXPECT_NEAR(projection[5] / projection[0], 640.0 / v.height, 1e-4) << v.keys;
     EXPECT_EQ(mode[0], v.polygonMode) << v.keys;
   }
+}
+
+// Letterbox 6 and the narrowest field of view: each '.' narrows the view until its angle stops at
+// 1 degree, and there the picture stays upright: a square drawn above the axis shows above the
+// middle of the letterboxed view, not below it.
+TEST_F(FrameStep, TheNarrowestLetterboxedViewStopsAtOneDegreeUpright) {
+  pressKey('r');
+  testsupport::pressKeys("llllll");
+  for (int presses = 0; presses <= 69; ++presses) {
+    if (presses > 0) pressKey('.');
+    setupView();
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const double fovy = 2 * std::atan(1 / projection[5]) * 180 / M_PI;
+    ASSERT_NEAR(fovy, presses < 40 ? 41 - presses : 1, 1e-3) << presses << " presses";
+    ASSERT_NEAR(projection[5] / projection[0], 640.0 / 192, 1e-4) << presses << " presses";
+  }
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const float h = 0.35f * std::tan(0.5f * static_cast<float>(M_PI) / 180);  // half the view at z 0
+  glColor3f(1, 0, 0);
+  glBegin(GL_QUADS);
+  {
+    glVertex3f(-h, 0.2f * h, 0);
+    glVertex3f(h, 0.2f * h, 0);
+    glVertex3f(h, 0.8f * h, 0);
+    glVertex3f(-h, 0.8f * h, 0);
+  }
+  glEnd();
+  EXPECT_EQ(testsupport::readPixel(320, 144 + 96 + 48).r, 255) << "above the middle";
+  EXPECT_EQ(testsupport::readPixel(320, 144 + 96 - 48).r, 0) << "below the middle";
 }
 
 // Paints the back buffer red, leaving the clear colour black.
