@@ -13,7 +13,7 @@ cmake --build "$build" -j "$(nproc)" >/dev/null
 assets=$build/assets
 [[ -d $assets ]] || { echo "no generated assets in $assets"; exit 1; }
 
-source "$root/tests/robust/x_session.sh"
+source "$root/tests/support/x_session.sh"
 x_session_start 320x240x24  # the program goes full screen: a small screen keeps frames cheap
 log=$build/valgrind.log
 start=$SECONDS
@@ -32,12 +32,12 @@ echo "window after $((SECONDS - start)) s"
 for ((cycle = 1; cycle <= cycles; cycle++)); do
   program_running || break
   xdotool mousemove 160 120 click 1
-  keys c w w w c
+  key c w w w c
   sleep "${VALGRIND_CYCLE_SECONDS:-40}"
   echo "cycle $cycle done after $((SECONDS - start)) s"
 done
 program_running || { echo "FAIL: the program ended early"; tail -40 "$log"; exit 1; }
-keys Escape
+key Escape
 program_wait 300
 echo "exit status $program_status after $((SECONDS - start)) s"
 
@@ -50,4 +50,5 @@ if ! grep -q 'ERROR SUMMARY: 0 errors' "$log"; then
     "$log" | head -150
   failed=1
 fi
-exit "$failed"
+failures=$failed
+finish

@@ -14,8 +14,9 @@ packages=(
   libgtest-dev                                  # unit tests
   zlib1g-dev                                    # compressed reference frames in the tests
   xvfb xauth openbox xdotool x11-utils          # a headless X desktop for the GL and end-to-end tests
-  libx11-dev                                    # the end-to-end tests read the screen through Xlib;
-                                                # screensaver mode draws into a foreign X window
+  libx11-dev                                    # screensaver mode draws into a foreign X window,
+                                                # and the tests make a plain one
+  groff-base                                    # the install test renders the manual page
   xscreensaver                                  # the screensaver daemon the end-to-end test runs
   imagemagick sox                               # screenshots and audio checks in the tests
   clang libclang-rt-14-dev                      # fuzzing
