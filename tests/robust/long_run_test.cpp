@@ -61,9 +61,8 @@ std::string segment() {
 TEST(LongRun, ImpactCyclesKeepTheirTimingFromTheFirstDayToDayThirty) {
   testsupport::startScene(320, 240);
   testsupport::frameAt(20'000);  // past the intro
-  // From the reset's clock -1: impact 2 s on (126 frames: 125 fall a rounding short), break
-  // 3.9 s later, the next planet 3.9 s after that and its impact 6 s later; the message of the
-  // frame before 875 shows for 3 s.
+  // From the reset's clock -1: impact 2 s on (126 frames: 125 fall a rounding short), break 3.9 s
+  // later, the next planet 3.9 s after that, its impact 6 s later; the message shows for 3 s.
   const std::string expected =
       "boom.wav@126 burst 160@126 thunder.wav@370 image4@614 boom.wav@990 burst 160@990 "
       "thunder.wav@1234 image5@1478 boom.wav@1854 burst 160@1854 message gone 1062";
