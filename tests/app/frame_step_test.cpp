@@ -112,6 +112,21 @@ TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
     EXPECT_NEAR(projection[5] / projection[0], 640.0 / v.height, 1e-4) << v.keys;
     EXPECT_EQ(mode[0], v.polygonMode) << v.keys;
   }
+  // In the narrowest view (the last row) the picture stands upright: a square drawn above the
+  // axis shows above the middle of the visible band, not below it.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const float h = 0.35f * std::tan(0.5f * static_cast<float>(M_PI) / 180);  // half the view at z 0
+  glColor3f(1, 0, 0);
+  glBegin(GL_QUADS);
+  {
+    glVertex3f(-h, 0.2f * h, 0);
+    glVertex3f(h, 0.2f * h, 0);
+    glVertex3f(h, 0.8f * h, 0);
+    glVertex3f(-h, 0.8f * h, 0);
+  }
+  glEnd();
+  EXPECT_EQ(testsupport::readPixel(320, 144 + 96 + 48).r, 255) << "above the middle";
+  EXPECT_EQ(testsupport::readPixel(320, 144 + 96 - 48).r, 0) << "below the middle";
 }
 
 // Paints the back buffer red, leaving the clear colour black.
