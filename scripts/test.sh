@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds Krateon and runs its tests with CTest under a private X server: every test in the
-# release build, then the memory and undefined-behaviour tests in the AddressSanitizer +
-# UndefinedBehaviorSanitizer build. Ends with both summaries; non-zero on any failure.
+# Builds Krateon and runs its tests with CTest under private X servers: every test in the
+# release build and, beside them, the memory and undefined-behaviour tests in the AddressSanitizer
+# + UndefinedBehaviorSanitizer build. Ends with both summaries; non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,31 +20,35 @@ configure() {
 }
 
 # run_tests NAME DIR: the tests of a build (the scripts that drive the real program start X
-# servers of their own).
+# servers of their own); the output is kept in $logs/NAME.
 run_tests() {
   echo "== $1 tests"
   xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    ctest --test-dir "$2" --output-on-failure -j "$jobs" | tee "$logs/$1" || failed=1
+    ctest --test-dir "$2" --output-on-failure -j "$jobs" | tee "$logs/$1"
+}
+
+# sanitizer_tests: builds the sanitizer build's tests and runs them.
+sanitizer_tests() {
+  echo "== Sanitizer build"
+  if ! cmake --build build-asan --target krateon_tests -j "$jobs"; then
+    echo "tests passed: none, the sanitizer build failed" >"$logs/Sanitizer"
+    return 1
+  fi
+  run_tests Sanitizer build-asan
 }
 
 echo "== Release build"
 configure build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
-# The sanitizer build compiles while the release tests run: most of their time is the real
-# program animating on screen, which leaves the processors idle. It runs at the lowest priority,
-# so the timed scene still gets its frames first.
+# The sanitizer build and its tests run beside the release tests: much of their time is the real
+# program animating on screen in real time, which leaves the processors half idle. The program
+# runs ahead of other work (see tests/support/x_session.sh), so its frames still come first.
 configure build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRATEON_SANITIZE=ON
-nice -n 19 cmake --build build-asan --target krateon_tests -j "$jobs" >"$logs/asan-build" 2>&1 &
-asan_build=$!
-run_tests Release build
-echo "== Sanitizer build"
-if wait "$asan_build"; then
-  run_tests Sanitizer build-asan
-else
-  cat "$logs/asan-build"
-  echo "tests passed: none, the sanitizer build failed" >"$logs/Sanitizer"
-  failed=1
-fi
+sanitizer_tests >"$logs/sanitizer-output" 2>&1 &
+sanitizer=$!
+run_tests Release build || failed=1
+wait "$sanitizer" || failed=1
+cat "$logs/sanitizer-output"
 
 for name in Release Sanitizer; do
   echo "== $name: $(sed -n '/tests passed/,$p' "$logs/$name")"

@@ -7,7 +7,7 @@ set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 
 x_session_start 800x600x24
-program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM"
+program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" "${display_pace[@]}"
 # A click every fifth of a second keeps the meteor in flight: the planet stays whole, with no
 # flash and no break, while the keys are tried.
 xdotool click --repeat 100000 --delay 200 1 &

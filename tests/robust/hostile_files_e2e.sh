@@ -84,7 +84,7 @@ try_folder() {
   mkdir "$x_session_dir/data" && cd "$x_session_dir/data"
   "scenario_$scenario"
   before=$(listing)
-  program_start . "$KRATEON_PROGRAM"
+  program_start . "$KRATEON_PROGRAM" "${display_pace[@]}"
   wait_until 1
   clicked_at=$(sound_now)
   click 400 300

@@ -12,7 +12,7 @@ storm_keys=(space exclam quotedbl numbersign dollar percent ampersand apostrophe
   Tab BackSpace Delete Prior Next Home End Left Right Up Down Insert F1 F2 F5 F11 F12)
 
 x_session_start 800x600x24
-program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM"
+program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" "${display_pace[@]}"
 RANDOM=2024 # the same storm on every run
 events=0
 while awk "BEGIN { exit !($(program_age) < $seconds) }" && program_running; do
