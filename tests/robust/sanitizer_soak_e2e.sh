@@ -14,7 +14,7 @@ key_rounds=(
 )
 
 x_session_start 800x600x24
-program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM"
+program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" "${display_pace[@]}"
 round=0
 while awk "BEGIN { exit !($(program_age) < $seconds) }" && program_running; do
   click 400 300
