@@ -1,18 +1,17 @@
-// The camera: auto drift with sway, impact shake and kick, the manual mouse mode, and the
-// aim of the next meteor impact on the planet's surface.
+// The camera: auto drift with sway, impact shake and kick, and the manual mouse mode, each
+// frame turned into the model-view transform.
 #include "app/camera.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 
-#include "app/frame_step.h"
 #include "app/input.h"
-#include "app/settings.h"
-#include "app/startup.h"
 #include "app/window_host.h"
+#include "core/frame_clock.h"
+#include "core/phase_bank.h"
+#include "core/settings.h"
 #include "sim/impact.h"
-#include "sim/planet.h"
 
 namespace {
 
@@ -22,18 +21,8 @@ constexpr float kShakeFirstPeak = 2.0f;   // at the impact, clock 1
 constexpr float kShakeSecondPeak = 3.0f;  // at the break, just after clock 5
 constexpr double kShakeAmplitude = 0.03;  // scene units per unit of strength, peak to peak
 constexpr float kJoltDecayPerSecond = 2.0f;
-constexpr int kRandomAim = 0;
-constexpr int kFacingAim = 1;
 
 }  // namespace
-
-double cameraHeading = 0;
-double cameraPitch = 0;
-Vec3d cameraOffset;
-Vec3f cameraJolt;
-float impactHeading = 0;
-float impactPitch = 0;
-Vec3f impactPoint;
 
 namespace {
 
@@ -91,31 +80,4 @@ void updateCamera() {
                static_cast<float>(-cameraOffset.z));
   glRotatef(static_cast<float>(cameraPitch), 1, 0, 0);
   glRotatef(static_cast<float>(cameraHeading), 0, 1, 0);
-}
-
-void aimImpact(int mode) {
-  if (mode == kRandomAim) {
-    impactPitch = static_cast<float>(randomUniform(360));
-    impactHeading = static_cast<float>(randomUniform(360));
-  } else if (mode == kFacingAim) {
-    impactPitch = static_cast<float>(-cameraPitch);
-    impactHeading = static_cast<float>(-cameraHeading);
-  }
-  // Turning (0, 0, 1) by pitch about x and then heading about y gives the third column of the
-  // rotation. It is read back from GL on the model-view stack, so the mode must be model-view.
-  GLint matrixMode = GL_MODELVIEW;
-  glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-  if (matrixMode != GL_MODELVIEW) glMatrixMode(GL_MODELVIEW);
-  GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  glPushMatrix();
-  {
-    glLoadIdentity();
-    glRotatef(impactHeading, 0, 1, 0);
-    glRotatef(impactPitch, 1, 0, 0);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-  }
-  glPopMatrix();
-  if (matrixMode != GL_MODELVIEW) glMatrixMode(static_cast<GLenum>(matrixMode));
-  const float radius = sceneSettings.objectSize * static_cast<float>(kPlanetRadius);
-  impactPoint = Vec3f{m[8] * radius, m[9] * radius, m[10] * radius};
 }

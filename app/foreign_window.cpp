@@ -18,11 +18,10 @@
 #include "app/frame_pacing.h"
 #include "app/startup.h"
 
-int foreignWindowWidth = 0;
-int foreignWindowHeight = 0;
-
 namespace {
 
+int foreignWindowWidth = 0;  // pixels, as the window system last reported; 0 until open
+int foreignWindowHeight = 0;
 Display* display = nullptr;
 Window window = 0;
 GLXContext context = nullptr;
@@ -138,8 +137,7 @@ void waitForNextFrame() {
   }
 }
 
-}  // namespace
-
+// Milliseconds since the first call (the foreign window's elapsed time).
 int foreignElapsedMs() {
   static const double start = monotonicSeconds();
   return static_cast<int>((monotonicSeconds() - start) * 1000.0);
@@ -148,6 +146,18 @@ int foreignElapsedMs() {
 void swapForeignWindow() {
   glXSwapBuffers(display, window);
 }
+
+// A foreign window belongs to its owner: its size, the pointer and the cursor stay theirs.
+void ownerKeepsScreen() {}
+void ownerKeepsSize(int, int) {}
+void ownerKeepsPointer(int, int) {}
+void ownerKeepsCursor(int) {}
+
+}  // namespace
+
+const WindowHost foreignWindowHost = {
+    true,           foreignElapsedMs,  swapForeignWindow, ownerKeepsScreen,
+    ownerKeepsSize, ownerKeepsPointer, ownerKeepsCursor};
 
 int runInForeignWindow() {
   catchStopSignals();

@@ -2,8 +2,10 @@
 // the Xlib/GLX context on it, its size and its end, and the loop that paces the frames there.
 #pragma once
 
-extern int foreignWindowWidth;  // pixels, as the window system last reported; 0 until open
-extern int foreignWindowHeight;
+#include "app/window_host.h"
+
+// The window host of a foreign window: its elapsed time and swap; the rest is its owner's.
+extern const WindowHost foreignWindowHost;
 
 // The whole program in a foreign window (programOptions.windowId; 0 means the screen's root
 // window): opens it, initialises the scene and draws frames no faster than the cap. SIGTERM and
@@ -11,9 +13,3 @@ extern int foreignWindowHeight;
 // destroyed, after releasing everything; 1, after one line on stderr, when the display, the
 // window or OpenGL in it cannot be had.
 int runInForeignWindow();
-
-// Milliseconds since the first call (the foreign window's elapsed time).
-int foreignElapsedMs();
-
-// Shows the frame just drawn in the foreign window.
-void swapForeignWindow();

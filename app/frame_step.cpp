@@ -5,33 +5,21 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdint>
 
 #include "app/camera.h"
-#include "app/frame_clear.h"
-#include "app/phase_bank.h"
-#include "app/settings.h"
 #include "app/startup.h"
 #include "backdrop/star_field.h"
+#include "core/frame_clear.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
+#include "core/phase_bank.h"
+#include "core/settings.h"
 #include "sim/impact.h"
-#include "sim/numeric.h"
 #include "sim/sun.h"
 #include "text/help_screen.h"
 #include "text/text_display.h"
 
-long long uptimeMs = 0;
-double now = 0;
-double previousNow = 0;
-float frameDt = 0;
-float fadeLevel = 1.0f;
-int framesPerSecond = 30;
-int fpsFrameCount = 0;
-double fpsNextSecond = 1.0;
-float textureAnimTimer = 0;
-
 namespace {
-
-int lastToolkitMs = 0;  // the toolkit value the clock was last advanced to
 
 constexpr double kIntroFadeSeconds = 3.0;
 constexpr double kExitFadeSeconds = 2.0;
@@ -82,30 +70,6 @@ void drawIntroTitle() {
 }
 
 }  // namespace
-
-void advanceFrameClock(int toolkitMs) {
-  // The toolkit's count is a signed 32-bit value that wraps after 24.8 days; the difference
-  // taken modulo 2^32 stays right across that wrap. A count that runs backwards is a stall.
-  const std::int32_t stepMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(toolkitMs) -
-                                                        static_cast<std::uint32_t>(lastToolkitMs));
-  lastToolkitMs = toolkitMs;
-  const bool stalled = stepMs < 0 || stepMs > kMaxFrameStepMs;
-  uptimeMs += stepMs < 0 ? static_cast<long long>(kStallStep * 1000) : stepMs;
-  previousNow = now;
-  now = uptimeMs * 0.001;
-  frameDt = stalled ? kStallStep : static_cast<float>(stepMs * 0.001);
-}
-
-void resetFrameClock() {
-  lastToolkitMs = 0;
-  uptimeMs = 0;
-  now = previousNow = 0;
-  frameDt = 0;
-  framesPerSecond = 30;
-  fpsFrameCount = 0;
-  fpsNextSecond = 1.0;
-  textureAnimTimer = 0;
-}
 
 bool frameStep() {
   if (randomUniform(1) < 0.01) seedRandom(static_cast<unsigned>(elapsedMs));

@@ -9,16 +9,15 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "app/camera.h"
-#include "app/frame_step.h"
-#include "app/phase_bank.h"
-#include "app/settings.h"
-#include "app/startup.h"
+#include "app/reset.h"
 #include "app/window_host.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
+#include "core/phase_bank.h"
+#include "core/settings.h"
 #include "image/texture_table.h"
 #include "sim/fragments.h"
 #include "sim/impact.h"
-#include "sim/numeric.h"
 #include "text/text_display.h"
 
 namespace {

@@ -2,6 +2,9 @@
 // Each key changes one setting and confirms it with a message; nothing is drawn that lasts.
 #pragma once
 
+constexpr int kPointerHomeX = 450;  // pointer home, pixels from the window's top-left corner
+constexpr int kPointerHomeY = 350;
+
 struct PointerOffset {
   int x = 0;  // pixels right of the pointer home
   int y = 0;  // pixels below the pointer home

@@ -1,5 +1,5 @@
-// Start-up and the toolkit callbacks: the window, the fixed GL state of the scene,
-// the callbacks that drive everything, and the release of resources at the end.
+// The scene's start-up, frames and end: the fixed GL state, the textures and what is built from
+// them, the first message, and the release of resources when the program ends.
 #include "app/startup.h"
 
 #include <GL/freeglut.h>
@@ -8,36 +8,28 @@
 #include <cstdlib>
 
 #include "app/command_line.h"
-#include "app/foreign_window.h"
 #include "app/frame_pacing.h"
 #include "app/frame_step.h"
 #include "app/input.h"
-#include "app/phase_bank.h"
-#include "app/settings.h"
+#include "app/reset.h"
 #include "app/window_host.h"
 #include "backdrop/star_field.h"
+#include "core/frame_clock.h"
+#include "core/phase_bank.h"
+#include "fx/particles.h"
+#include "image/bmp.h"
+#include "image/procedural.h"
 #include "image/texture_table.h"
-#include "sim/numeric.h"
+#include "sim/fragments.h"
 #include "sim/sound.h"
+#include "sim/sun.h"
 #include "text/text_display.h"
-
-int windowWidth = 0;
-int windowHeight = 0;
-int elapsedMs = 0;
 
 namespace {
 
-void registerCallbacks() {
-  glutKeyboardFunc(onKeyboard);
-  glutSpecialFunc(onSpecialKeyDown);
-  glutSpecialUpFunc(onSpecialKeyUp);
-  glutMouseFunc(onMouseButton);
-  glutPassiveMotionFunc(onMouseMotion);
-  glutMotionFunc(onMouseMotion);
-  glutReshapeFunc(onReshape);
-  glutDisplayFunc(onDisplay);
-  glutIdleFunc(onIdle);
-}
+constexpr int kStarCount = 2000;
+constexpr float kStarOuterRadius = 1.0f;
+constexpr float kStarInnerRadius = 0.25f;
 
 // Lighting, material, shading, blending and fog parameters that hold for the whole run.
 void setFixedGlState() {
@@ -58,27 +50,6 @@ void setFixedGlState() {
 
 }  // namespace
 
-int runKrateon(int argc, char** argv) {
-  const int status = readCommandLine(argc, argv);
-  if (status >= 0) return status;
-  drawingInForeignWindow = programOptions.foreignWindow;
-  elapsedMs = hostElapsedMs();
-  seedRandom(kInitialSeed);
-  if (drawingInForeignWindow) return runInForeignWindow();
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(windowWidth, windowHeight);
-  glutCreateWindow("Krateon");
-  glutFullScreen();
-  registerCallbacks();
-  if (!initScene()) {
-    std::fputs("App cannot initialize.\n", stdout);
-    return 1;  // a launcher can tell the start failed
-  }
-  glutMainLoop();
-  return 0;
-}
-
 bool initScene() {
   seedPhaseBank(kPhasesUsed);
   resetScene();
@@ -91,6 +62,34 @@ bool initScene() {
   hostWarpPointer(kPointerHomeX, kPointerHomeY);
   hostSetCursor(GLUT_CURSOR_NONE);
   return true;
+}
+
+void loadAllTextures() {
+  clearTextureTable();
+
+  // Sprites from files: alpha from brightness, no mipmaps.
+  fontTexture = storeNextSlot(loadBmpTexture128("font.bmp", -1, 0, 0));
+  textDisplay.fontTexture = fontTexture;
+  smokeTexture = storeNextSlot(loadBmpTexture128("smoke128.bmp", -1, 0, 0));
+  particleSystem.spriteTexture = smokeTexture;
+
+  // Computed images. The sun's disc is only storage: its first animated frame replaces it.
+  discTexture = storeNextSlot(makeProceduralTexture(kDisc, 0));
+  particleSystem.discSpriteTexture = discTexture;
+  flashTexture = storeNextSlot(makeProceduralTexture(kRing, 0));
+  sunTexture = storeNextSlot(makeProceduralTexture(kDisc, 0));
+  updateSunTexture();
+  glowTexture = storeNextSlot(makeProceduralTexture(kWavyBand, 0));
+  planetTextureBase = textureCount;
+
+  // Planet images: opaque (every channel is >= 0), mipmapped for the small distant planet.
+  for (const char* fileName : kPlanetImageFiles) {
+    storeNextSlot(loadBmpTexture256(fileName, 255, 0, 1));
+  }
+
+  starField.buildStarField(kStarCount, kStarOuterRadius, kStarInnerRadius, kStarShell);
+  particleSystem.configureImpactParticles();
+  planetFragments(0);
 }
 
 void shutdownScene() {
@@ -108,15 +107,6 @@ void onReshape(int width, int height) {
   windowWidth = width;
   windowHeight = height;
   glViewport(0, 0, width, height);
-}
-
-void onIdle() {
-  sleepUntilNextFrame();
-  glutPostRedisplay();
-}
-
-void onDisplay() {
-  showNextFrame();
 }
 
 void showNextFrame() {

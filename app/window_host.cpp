@@ -1,42 +1,40 @@
-// The seam between the scene and its window: each call goes to freeglut in Krateon's own window
-// and to the Xlib/GLX layer in a foreign one, where the owner keeps the window's size and pointer.
+// The seam between the scene and its window: every call goes to the window chosen at start-up,
+// freeglut's own or a foreign one, whose owner keeps its size and pointer.
 #include "app/window_host.h"
-
-#include <GL/freeglut.h>
-
-#include "app/foreign_window.h"
 
 bool drawingInForeignWindow = false;
 
-int hostElapsedMs() {
-  return drawingInForeignWindow ? foreignElapsedMs() : glutGet(GLUT_ELAPSED_TIME);
+namespace {
+
+const WindowHost* activeHost = nullptr;  // chosen once, before the first frame
+
+}  // namespace
+
+void useWindowHost(const WindowHost& host) {
+  activeHost = &host;
+  drawingInForeignWindow = host.foreign;
 }
 
-HostWindowSize hostWindowSize() {
-  if (drawingInForeignWindow) return {foreignWindowWidth, foreignWindowHeight};
-  return {glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)};
+int hostElapsedMs() {
+  return activeHost != nullptr ? activeHost->elapsedMs() : 0;
 }
 
 void hostSwapBuffers() {
-  if (drawingInForeignWindow) {
-    swapForeignWindow();
-  } else {
-    glutSwapBuffers();
-  }
+  if (activeHost != nullptr) activeHost->swapBuffers();
 }
 
 void hostFullScreen() {
-  if (!drawingInForeignWindow) glutFullScreen();
+  if (activeHost != nullptr) activeHost->fullScreen();
 }
 
 void hostReshapeWindow(int width, int height) {
-  if (!drawingInForeignWindow) glutReshapeWindow(width, height);
+  if (activeHost != nullptr) activeHost->reshapeWindow(width, height);
 }
 
 void hostWarpPointer(int x, int y) {
-  if (!drawingInForeignWindow) glutWarpPointer(x, y);
+  if (activeHost != nullptr) activeHost->warpPointer(x, y);
 }
 
 void hostSetCursor(int glutCursor) {
-  if (!drawingInForeignWindow) glutSetCursor(glutCursor);
+  if (activeHost != nullptr) activeHost->setCursor(glutCursor);
 }

@@ -1,25 +1,28 @@
-// The seam between the scene and the window it is shown in: freeglut's own window, or a window
-// another program owns (a screensaver's). The frame step, the scene and the text call only this.
+// The seam between the scene and the window it is shown in: the one interface that freeglut's
+// own window and a window another program owns (a screensaver's) both implement.
 #pragma once
 
-// True when the frames go to a foreign window. Set once at start-up, before the first frame.
-extern bool drawingInForeignWindow;
-
-struct HostWindowSize {
-  int width, height;  // pixels
+// What a window does for the scene. Each kind of window fills one of these with its own
+// functions; start-up picks one before anything is drawn.
+struct WindowHost {
+  bool foreign;           // the window belongs to another program (keys, pointer, size)
+  int (*elapsedMs)();     // milliseconds since the window layer started
+  void (*swapBuffers)();  // shows the frame just drawn
+  void (*fullScreen)();   // full screen
+  void (*reshapeWindow)(int width, int height);  // a window of that size, pixels
+  void (*warpPointer)(int x, int y);             // the pointer to a window position
+  void (*setCursor)(int glutCursor);             // the cursor shape (a GLUT_CURSOR_ value)
 };
 
-// Milliseconds since the window layer started: the toolkit's elapsed time in its own window.
+// True when the frames go to a foreign window: the host in use says so.
+extern bool drawingInForeignWindow;
+
+// Makes `host` the window every host call below goes to; it must outlive the program.
+void useWindowHost(const WindowHost& host);
+
+// The calls of the host in use. Before one is chosen they do nothing (the time is 0).
 int hostElapsedMs();
-
-// The window's current size in pixels, as the window system last reported it.
-HostWindowSize hostWindowSize();
-
-// Shows the frame just drawn.
 void hostSwapBuffers();
-
-// Full screen, a window of the given size, the pointer moved to a window position, the cursor
-// shape (a GLUT_CURSOR_ value). A foreign window belongs to its owner: there they do nothing.
 void hostFullScreen();
 void hostReshapeWindow(int width, int height);
 void hostWarpPointer(int x, int y);

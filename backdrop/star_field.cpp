@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "sim/numeric.h"
+#include "core/numeric.h"
 
 namespace {
 

@@ -14,7 +14,9 @@ void display() {
   if (runMs > 0 && glutGet(GLUT_ELAPSED_TIME) > runMs) std::exit(0);
 }
 
-void idle() { glutPostRedisplay(); }
+void idle() {
+  glutPostRedisplay();
+}
 
 }  // namespace
 

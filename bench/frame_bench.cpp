@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "app/frame_step.h"
-#include "app/settings.h"
 #include "app/startup.h"
+#include "core/frame_clock.h"
+#include "core/settings.h"
 #include "fx/particles.h"
 #include "sim/impact.h"
 

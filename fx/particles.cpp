@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "sim/numeric.h"
+#include "core/numeric.h"
 
 namespace {
 

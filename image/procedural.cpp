@@ -4,8 +4,8 @@
 
 #include <cmath>
 
+#include "core/numeric.h"
 #include "image/texture_upload.h"
-#include "sim/numeric.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// The texture table: every texture of the scene in creation order, and the start-up
-// routine that creates them and finishes the objects that depend on them.
+// The texture table: every texture of the scene in creation order, with named slots for the
+// ones the scene draws with. Start-up fills it; nothing here knows who uses which texture.
 #pragma once
 
 #include <GL/gl.h>
@@ -21,8 +21,9 @@ extern GLuint glowTexture;   // slot 5, computed wavy band: the planet's glow la
 // The ten planet image files, by planet image number.
 extern const char* const kPlanetImageFiles[kPlanetImages];
 
-// Creates all textures (a missing file leaves 0 in its slot and every copy), builds the star
-// field, configures the impact particles and resets the planet fragments. A GL context must be
-// current. Called once at start-up; a further call deletes the textures of the previous one
-// and fills the table from slot 0 again.
-void loadAllTextures();
+// Deletes the textures of the table and empties it, so that it fills from slot 0 again.
+void clearTextureTable();
+
+// Stores a texture name (0 for a failed load) in the next slot and returns it; the count
+// advances whether or not the load succeeded, and names beyond the last slot are not kept.
+GLuint storeNextSlot(GLuint name);

@@ -2,10 +2,11 @@
 // glowing core, with the Earth's clouds breaking up alongside.
 #include "sim/fragments.h"
 
-#include "app/frame_step.h"
-#include "app/settings.h"
-#include "sim/impact.h"
-#include "sim/numeric.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
+#include "core/phase_bank.h"
+#include "core/settings.h"
+#include "sim/impact_state.h"
 #include "sim/planet.h"
 
 namespace {

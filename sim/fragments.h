@@ -7,9 +7,9 @@ constexpr int kFragmentCount = 200;
 struct PlanetFragment {
   float positionX, positionY, positionZ;  // offset from the planet centre (spinning frame)
   float velocityX, velocityY, velocityZ;
-  float angleY, angleX, angleZ;  // degrees
-  float spinY, spinX, spinZ;     // degrees per unit of advance
-  float speed;                   // common speed factor of one reset
+  float angleY, angleX, angleZ;      // degrees
+  float spinY, spinX, spinZ;         // degrees per unit of advance
+  float speed;                       // common speed factor of one reset
   float uStart, vStart, uEnd, vEnd;  // rectangle of the sphere's parameter space
 };
 

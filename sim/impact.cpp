@@ -1,18 +1,18 @@
 // The impact cycle: one clock drives the meteor's flight, the impact with its flash, burst and
-// boom, the break with its thunder, and the change to the next planet image.
+// boom, the break with its thunder, and the change to the next planet image with a new aim.
 #include "sim/impact.h"
 
 #include <cmath>
 
-#include "app/camera.h"
-#include "app/frame_step.h"
-#include "app/phase_bank.h"
-#include "app/settings.h"
 #include "backdrop/light.h"
+#include "core/camera_state.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
+#include "core/phase_bank.h"
+#include "core/settings.h"
 #include "fx/particles.h"
 #include "image/texture_table.h"
 #include "sim/fragments.h"
-#include "sim/numeric.h"
 #include "sim/planet.h"
 #include "sim/sound.h"
 #include "sim/sun.h"
@@ -30,6 +30,8 @@ constexpr float kCycleEnd = 9.0f;
 constexpr float kCycleRestart = -5.0f;
 constexpr float kFadeInEnd = -3.0f;  // the new planet is fully bright from here
 
+constexpr int kRandomAim = 0;
+constexpr int kFacingAim = 1;
 constexpr double kFacingAimChance = 0.2;  // of the cycles aim at the point facing the camera
 constexpr int kFireBurst = 50;
 constexpr int kSmokeBurst = 10;
@@ -48,7 +50,6 @@ constexpr char kThunderFile[] = "thunder.wav";
 
 }  // namespace
 
-float impactClock = -7.0f;
 float brightness = 0;
 
 namespace {
@@ -66,7 +67,7 @@ void startNextCycle() {
   SceneSettings& s = sceneSettings;
   s.planetImage = s.planetImage >= kPlanetImages - 1 ? 0 : s.planetImage + 1;
   const double r = randomUniform(1);
-  aimImpact(r < kFacingAimChance ? 1 : 0);
+  aimImpact(r < kFacingAimChance ? kFacingAim : kRandomAim);
 }
 
 // The flash of the impact, a square tangent to the planet at the impact point that grows to a
@@ -203,4 +204,31 @@ void drawImpactScene() {
   if (impactClock > kMeteorStart && impactClock < kImpact) drawMeteor();
   if (impactClock > kImpact && impactClock < kImpactDone) strike();
   runParticles();
+}
+
+void aimImpact(int mode) {
+  if (mode == kRandomAim) {
+    impactPitch = static_cast<float>(randomUniform(360));
+    impactHeading = static_cast<float>(randomUniform(360));
+  } else if (mode == kFacingAim) {
+    impactPitch = static_cast<float>(-cameraPitch);
+    impactHeading = static_cast<float>(-cameraHeading);
+  }
+  // Turning (0, 0, 1) by pitch about x and then heading about y gives the third column of the
+  // rotation. It is read back from GL on the model-view stack, so the mode must be model-view.
+  GLint matrixMode = GL_MODELVIEW;
+  glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+  if (matrixMode != GL_MODELVIEW) glMatrixMode(GL_MODELVIEW);
+  GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  glPushMatrix();
+  {
+    glLoadIdentity();
+    glRotatef(impactHeading, 0, 1, 0);
+    glRotatef(impactPitch, 1, 0, 0);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  }
+  glPopMatrix();
+  if (matrixMode != GL_MODELVIEW) glMatrixMode(static_cast<GLenum>(matrixMode));
+  const float radius = sceneSettings.objectSize * static_cast<float>(kPlanetRadius);
+  impactPoint = Vec3f{m[8] * radius, m[9] * radius, m[10] * radius};
 }

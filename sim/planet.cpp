@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/camera.h"
-#include "app/frame_step.h"
-#include "app/phase_bank.h"
-#include "app/settings.h"
+#include "core/camera_state.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
+#include "core/phase_bank.h"
+#include "core/settings.h"
 #include "image/texture_table.h"
-#include "sim/impact.h"
-#include "sim/numeric.h"
+#include "sim/impact_state.h"
 
 namespace {
 

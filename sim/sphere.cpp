@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "app/frame_clear.h"
-#include "sim/numeric.h"
+#include "core/frame_clear.h"
+#include "core/numeric.h"
 #include "sim/planet.h"
 
 namespace {

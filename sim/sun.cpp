@@ -6,12 +6,12 @@
 
 #include <cmath>
 
-#include "app/camera.h"
-#include "app/frame_step.h"
-#include "app/phase_bank.h"
-#include "app/settings.h"
+#include "core/camera_state.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
+#include "core/phase_bank.h"
+#include "core/settings.h"
 #include "image/texture_table.h"
-#include "sim/numeric.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/camera.h"
-#include "app/startup.h"
-#include "sim/numeric.h"
+#include "core/camera_state.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
 #include "text/glyph_layout.h"
 #include "text/text_display.h"
 

@@ -8,9 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/frame_step.h"
-#include "app/startup.h"
-#include "app/window_host.h"
+#include "core/frame_clock.h"
 #include "text/glyph_layout.h"
 
 namespace {
@@ -55,41 +53,23 @@ void drawGlyphs(const char* text, short x, short baseY, float size) {
   }
 }
 
-// The window's size, asked once per frame: freeglut answers with two X server round trips a
-// call, which dozens of lines a frame (the help screen) turned into a real cost.
-HostWindowSize windowSizeThisFrame() {
-  static double askedAt = -1;  // frame clock of the last question, seconds
-  static HostWindowSize size{};
-  if (askedAt != now || size.width <= 0 || size.height <= 0) {
-    size = hostWindowSize();
-    askedAt = now;
-  }
-  return size;
-}
-
-}  // namespace
-
-TextDisplay textDisplay;
-
 // 1. Colour, blending of the font's alpha, alpha cut, no depth writes, the font bound.
 // 2. Polygons filled whatever the scene's polygon mode; viewport the whole window.
 // 3. Window-pixel orthographic projection (left in place), identity model-view inside a push.
-// 4. One quad per glyph. 5. Restore the baseline, then record the string.
-void TextDisplay::drawText(const char* text, short x, short y, float size) {
-  if (text == nullptr) text = "";
-  const HostWindowSize window = windowSizeThisFrame();
-  const int windowW = window.width;
-  const int windowH = window.height;
+// 4. One quad per glyph. 5. Restore the baseline.
+void drawInWindow(const TextDisplay& display, const char* text, short x, short y, float size) {
+  const int windowW = windowWidth;
+  const int windowH = windowHeight;
   const short baseY = toShortPixels(windowH - y);
 
-  glColor4d(color[0], color[1], color[2], color[3]);
+  glColor4d(display.color[0], display.color[1], display.color[2], display.color[3]);
   glEnable(GL_ALPHA_TEST);
   glEnable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
   glAlphaFunc(GL_GREATER, kTextAlphaCut);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDepthMask(GL_FALSE);
-  glBindTexture(GL_TEXTURE_2D, fontTexture);
+  glBindTexture(GL_TEXTURE_2D, display.fontTexture);
 
   glPushAttrib(GL_POLYGON_BIT);
   {
@@ -118,6 +98,18 @@ void TextDisplay::drawText(const char* text, short x, short y, float size) {
   glAlphaFunc(GL_GREATER, 0);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDepthMask(GL_TRUE);
+}
+
+}  // namespace
+
+TextDisplay textDisplay;
+
+// Draws at once in the window's pixels, then records the string.
+void TextDisplay::drawText(const char* text, short x, short y, float size) {
+  if (text == nullptr) text = "";
+  // Before the window has a size there is nothing to draw into, and an empty projection would
+  // only raise an error; the string is still recorded.
+  if (windowWidth > 0 && windowHeight > 0) drawInWindow(*this, text, x, y, size);
 
   if (recordText != 0) {
     recordedX = x;

@@ -10,18 +10,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/window_host.h"
+#include "core/frame_clock.h"
 #include "text/glyph_layout.h"
 #include "text/text_display.h"
 
-// What the text display reads from the rest of the program: the frame clock and window width.
-double now = 0;
-int windowWidth = 0;
-
 namespace {
-
-int fuzzWindowWidth = 0;  // the window size the text asks for, from the input
-int fuzzWindowHeight = 0;
 
 // The formats the key commands pass to the message slot, with their argument kind.
 constexpr const char* kRealFormats[] = {"Rotate Speed: %4.2f\n",       "Movement Speed: %4.2f\n",
@@ -67,10 +60,6 @@ void layoutWholeString(const std::string& text, short x, short baseY, float size
 
 }  // namespace
 
-HostWindowSize hostWindowSize() {
-  return {fuzzWindowWidth, fuzzWindowHeight};
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Head head{};
   if (size < sizeof head) return 0;
@@ -78,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The text stops at the first NUL, as the program's strings do.
   const std::string raw(reinterpret_cast<const char*>(data + sizeof head), size - sizeof head);
   const std::string text = raw.substr(0, raw.find('\0'));
-  fuzzWindowWidth = head.windowW;
-  fuzzWindowHeight = head.windowH;
+  // What the text reads of the frame clock and the window, from the input.
   windowWidth = head.windowW;
+  windowHeight = head.windowH;
   now = head.value;
 
   (void)toShortPixels(head.value);

@@ -8,8 +8,9 @@
 #include <string>
 
 #include "app/input.h"
-#include "app/settings.h"
 #include "app/startup.h"
+#include "core/frame_clock.h"
+#include "core/settings.h"
 #include "sim/impact.h"
 #include "support/scene_driver.h"
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/gl_state.h"
 #include "backdrop/light.h"
 #include "backdrop/star_field.h"
+#include "core/gl_state.h"
+#include "core/numeric.h"
 #include "fx/particles.h"
 #include "image/texture_table.h"
-#include "sim/numeric.h"
 #include "sim/sun.h"
 #include "support/scene_driver.h"
 #include "text/help_screen.h"

@@ -14,10 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_clear.h"
 #include "app/frame_step.h"
 #include "app/input.h"
 #include "app/startup.h"
+#include "core/frame_clear.h"
+#include "core/frame_clock.h"
 #include "support/scene_driver.h"
 
 #ifdef __SANITIZE_ADDRESS__

@@ -11,8 +11,9 @@
 #include <string>
 
 #include "app/input.h"
-#include "app/settings.h"
 #include "app/startup.h"
+#include "core/frame_clock.h"
+#include "core/settings.h"
 #include "support/scene_driver.h"
 
 namespace {

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "app/frame_step.h"
-#include "app/settings.h"
+#include "core/frame_clock.h"
+#include "core/settings.h"
 #include "fx/particles.h"
 #include "sim/impact.h"
 #include "support/scene_driver.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "app/camera.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "support/scene_driver.h"
 
 namespace {

@@ -10,8 +10,9 @@
 
 #include "app/camera.h"
 #include "app/frame_step.h"
-#include "app/gl_state.h"
-#include "app/settings.h"
+#include "core/frame_clock.h"
+#include "core/gl_state.h"
+#include "core/settings.h"
 #include "fx/particles.h"
 #include "sim/impact.h"
 #include "support/scene_driver.h"

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/numeric.h"
 #include "image/texture_table.h"
-#include "sim/numeric.h"
 #include "support/gl_context.h"
 
 namespace {

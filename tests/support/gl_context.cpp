@@ -4,7 +4,7 @@
 
 #include <GL/freeglut.h>
 
-#include "app/startup.h"
+#include "core/frame_clock.h"
 
 namespace testsupport {
 

@@ -12,11 +12,13 @@
 #include "app/camera.h"
 #include "app/frame_step.h"
 #include "app/input.h"
-#include "app/settings.h"
+#include "app/own_window.h"
 #include "app/startup.h"
+#include "core/frame_clock.h"
+#include "core/numeric.h"
+#include "core/settings.h"
 #include "fx/particles.h"
 #include "sim/impact.h"
-#include "sim/numeric.h"
 #include "sim/sound.h"
 #include "sim/sun.h"
 #include "text/text_display.h"
@@ -60,6 +62,7 @@ void startScene(int width, int height) {
     std::filesystem::current_path(KRATEON_ASSET_DIR);
   }
   restoreProcessStart();
+  useWindowHost(ownWindowHost);
   clockMs = 0;
   elapsedMs = 0;
   seedRandom(kInitialSeed);

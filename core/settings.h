@@ -1,5 +1,5 @@
-// Scene settings: every keyboard-adjustable value, the global flags, and the reset.
-// All values are 0 from program start until the first reset gives them their defaults.
+// Scene settings: every keyboard-adjustable value, the global flags, and the values a reset
+// gives. All values are 0 from program start until the first reset gives them their defaults.
 #pragma once
 
 class SceneSettings {
@@ -37,6 +37,5 @@ extern double exitFadeStart;  // `now` at ESC, seconds; 0 = not exiting
 extern int letterboxStep;     // -5..6, position in the letterbox cycle; not reset
 extern int firstResetDone;    // set at the end of every reset
 
-// Restores every default: reseeds the generator from elapsedMs, cancels an exit fade,
-// clears the particles, re-centres the camera and aims a new impact.
-void resetScene();
+// Gives every setting its default.
+void restoreDefaults(SceneSettings& settings);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
 #include "fx/particles.h"
 #include "image/texture_table.h"
 #include "support/gl_context.h"

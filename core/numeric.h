@@ -1,5 +1,5 @@
 // Numeric helpers shared by the whole scene: the process-wide random generator,
-// uniform draws, cosine easing, phase waves and the three-axis vector rotation.
+// uniform draws, cosine easing, the three-axis vector rotation and bounded scaling.
 #pragma once
 
 // The program's own constants; the rest of the scene uses these, not the full-precision pi.
@@ -26,10 +26,6 @@ double randomUniform(double range);
 // Cosine-eased blend from `from` (t = 0) to `to` (t = 1); t is not clamped: the weight
 // (1 - cos(pi t)) / 2 is even and periodic with period 2.
 float easeBlend(float from, float to, float t);
-
-// (sin(frequency * phases[slot]) * 0.5 + 0.5) * amplitude + offset: a value in
-// [offset, offset + amplitude] driven by one slot of the phase bank (radians, no conversion).
-double phaseWave(int slot, double frequency, double amplitude, double offset);
 
 // Replaces (x, y, z) by Rx(a) * Ry(b) * Rz(c) * (x, y, z); angles in radians, right-handed.
 void rotateVector(float a, float b, float c, float& x, float& y, float& z);

@@ -1,9 +1,11 @@
-// The phase bank: seeding and the per-frame drift of every slot's rate and phase.
-// The order of the random draws is fixed, so a run reproduces from its seed.
-#include "app/phase_bank.h"
+// The phase bank: seeding, the per-frame drift of every slot's rate and phase, and the waves
+// read from it. The order of the random draws is fixed, so a run reproduces from its seed.
+#include "core/phase_bank.h"
 
-#include "app/settings.h"
-#include "sim/numeric.h"
+#include <cmath>
+
+#include "core/numeric.h"
+#include "core/settings.h"
 
 double phases[kPhaseSlots];
 double phaseRates[kPhaseSlots];
@@ -57,4 +59,8 @@ void driftPhaseBank(int count, float dt, const SceneSettings& settings, int paus
     if (pausedFlag && slot >= 1 && slot <= 9) continue;
     driftSlot(slot, dt, settings);
   }
+}
+
+double phaseWave(int slot, double frequency, double amplitude, double offset) {
+  return (std::sin(frequency * phases[slot]) * 0.5 + 0.5) * amplitude + offset;
 }

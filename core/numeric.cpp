@@ -1,12 +1,10 @@
-// Numeric helpers: the process-wide random generator and the small functions built on it
-// and on the phase bank. Their exact formulas fix the scene's timings and distributions.
-#include "sim/numeric.h"
+// Numeric helpers: the process-wide random generator and the small functions built on it.
+// Their exact formulas fix the scene's timings and distributions.
+#include "core/numeric.h"
 
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-
-#include "app/phase_bank.h"
 
 namespace {
 std::uint32_t randomSeed = 1;  // the generator's whole state
@@ -28,10 +26,6 @@ double randomUniform(double range) {
 float easeBlend(float from, float to, float t) {
   const float w = static_cast<float>((1.0 - std::cos(t * kPi)) * 0.5);
   return (1.0f - w) * from + w * to;
-}
-
-double phaseWave(int slot, double frequency, double amplitude, double offset) {
-  return (std::sin(frequency * phases[slot]) * 0.5 + 0.5) * amplitude + offset;
 }
 
 void rotateVector(float a, float b, float c, float& x, float& y, float& z) {

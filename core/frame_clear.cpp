@@ -1,13 +1,13 @@
 // The frame's clear: colour everywhere, depth only where depth was written since the last clear.
 // Everything outside the noted rectangle still holds the clear depth, so the result is the same.
-#include "app/frame_clear.h"
+#include "core/frame_clear.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/startup.h"
+#include "core/frame_clock.h"
 
 namespace {
 

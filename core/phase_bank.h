@@ -18,3 +18,7 @@ void seedPhaseBank(int count);
 // Advances slots 0..count-1 by one frame of dt seconds; while pausedFlag is set, slots 1-9
 // stand completely still. Random values are drawn in a fixed order, slot after slot.
 void driftPhaseBank(int count, float dt, const SceneSettings& settings, int pausedFlag);
+
+// (sin(frequency * phases[slot]) * 0.5 + 0.5) * amplitude + offset: a value in
+// [offset, offset + amplitude] driven by one slot of the phase bank (radians, no conversion).
+double phaseWave(int slot, double frequency, double amplitude, double offset);

@@ -1,6 +1,6 @@
 // The scene's baseline GL state and snapshots of it, used to check that every drawing
 // step restores what it changed.
-#include "app/gl_state.h"
+#include "core/gl_state.h"
 
 #include <GL/gl.h>
 
