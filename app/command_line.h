@@ -2,6 +2,8 @@
 // Everything else on it (-display, -geometry, ...) is left for the window toolkit.
 #pragma once
 
+constexpr int kMaxImageFiles = 32;  // --image may be given this many times
+
 // What the command line asked for. Written once by readCommandLine, read at start-up.
 struct ProgramOptions {
   bool foreignWindow = false;  // --root or --window-id: draw into a window another program owns
@@ -9,6 +11,9 @@ struct ProgramOptions {
   bool soundOn = true;         // false in a foreign window unless --sound
   int maxFramesPerSecond = 0;  // 1..1000; 0: no cap
   const char* displayName = nullptr;  // the toolkit's -display value, also for a foreign window
+  const char* imageFiles[kMaxImageFiles] = {};  // --image: the user's planet maps, in order
+  int imageFileCount = 0;                       // none: the ten built-in planets
+  int textScale = 0;  // --text-scale 1..8; 0: from the desktop's Xft.dpi, else the window height
 };
 
 extern ProgramOptions programOptions;
