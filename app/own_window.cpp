@@ -1,5 +1,5 @@
-// Krateon's own window on freeglut: the window, the callbacks that drive everything, and the
-// freeglut calls behind the window seam.
+// Krateon's own window on freeglut: the window, the callbacks that drive everything, the rest
+// while nobody can see the window, and the freeglut calls behind the window seam.
 #include "app/own_window.h"
 
 #include <GL/freeglut.h>
@@ -10,8 +10,12 @@
 #include "app/input.h"
 #include "app/startup.h"
 #include "core/frame_clock.h"
+#include "core/settings.h"
 
 namespace {
+
+bool windowSeen = true;  // mapped on the current desktop and not fully covered
+bool resting = false;    // no frames are asked for: freeglut's loop sleeps until an event
 
 int ownElapsedMs() {
   return glutGet(GLUT_ELAPSED_TIME);
@@ -37,8 +41,25 @@ void ownSetCursor(int glutCursor) {
   glutSetCursor(glutCursor);
 }
 
+// Frames are asked for while someone can see them, and during the exit fade, which ends the
+// program even in a hidden window. Without an idle callback (and with no timer) freeglut's loop
+// sleeps in the window system until the next event, so a hidden window costs no processor time.
+void followVisibility() {
+  const bool rest = !windowSeen && exitFadeStart == 0;
+  if (rest == resting) return;
+  resting = rest;
+  if (!rest) holdFrameClock();  // the time since the rest began passed unseen: it does not count
+  glutIdleFunc(rest ? nullptr : onIdle);
+}
+
+// A key that reaches a hidden window may start the exit fade (Esc) or cancel it (a reset).
+void onOwnKeyboard(unsigned char key, int x, int y) {
+  onKeyboard(key, x, y);
+  followVisibility();
+}
+
 void registerCallbacks() {
-  glutKeyboardFunc(onKeyboard);
+  glutKeyboardFunc(onOwnKeyboard);
   glutSpecialFunc(onSpecialKeyDown);
   glutSpecialUpFunc(onSpecialKeyUp);
   glutMouseFunc(onMouseButton);
@@ -47,6 +68,7 @@ void registerCallbacks() {
   glutReshapeFunc(onReshape);
   glutDisplayFunc(onDisplay);
   glutIdleFunc(onIdle);
+  glutWindowStatusFunc(onWindowStatus);
 }
 
 }  // namespace
@@ -72,7 +94,16 @@ int runInOwnWindow(int& argc, char** argv) {
 
 void onIdle() {
   sleepUntilNextFrame();
-  glutPostRedisplay();
+  if (windowSeen) {
+    glutPostRedisplay();
+  } else {
+    showNextFrame();  // freeglut redraws no hidden window, and the exit fade must end
+  }
+}
+
+void onWindowStatus(int state) {
+  windowSeen = state == GLUT_FULLY_RETAINED || state == GLUT_PARTIALLY_RETAINED;
+  followVisibility();
 }
 
 void onDisplay() {

@@ -14,3 +14,9 @@ int runInOwnWindow(int& argc, char** argv);
 
 void onIdle();  // sleeps first when the frame rate is capped
 void onDisplay();
+
+// freeglut's report of the window's visibility (a GLUT_HIDDEN ... GLUT_FULLY_COVERED value).
+// Minimised, on another desktop or fully covered, the window rests: no frames are drawn or asked
+// for until it shows again, and the time in between does not count for the scene, so the first
+// frame after it advances by one stall step. The exit fade goes on in a hidden window.
+void onWindowStatus(int state);

@@ -21,6 +21,7 @@ float textureAnimTimer = 0;
 namespace {
 
 int lastToolkitMs = 0;  // the toolkit value the clock was last advanced to
+bool held = false;      // the gap before the next frame passed unseen
 
 }  // namespace
 
@@ -31,14 +32,21 @@ void advanceFrameClock(int toolkitMs) {
                                                         static_cast<std::uint32_t>(lastToolkitMs));
   lastToolkitMs = toolkitMs;
   const bool stalled = stepMs < 0 || stepMs > kMaxFrameStepMs;
-  uptimeMs += stepMs < 0 ? static_cast<long long>(kStallStep * 1000) : stepMs;
+  const bool uncounted = stepMs < 0 || (held && stalled);
+  held = false;
+  uptimeMs += uncounted ? static_cast<long long>(kStallStep * 1000) : stepMs;
   previousNow = now;
   now = uptimeMs * 0.001;
   frameDt = stalled ? kStallStep : static_cast<float>(stepMs * 0.001);
 }
 
+void holdFrameClock() {
+  held = true;
+}
+
 void resetFrameClock() {
   lastToolkitMs = 0;
+  held = false;
   uptimeMs = 0;
   now = previousNow = 0;
   frameDt = 0;

@@ -25,8 +25,15 @@ extern double fpsNextSecond;    // next whole-second mark of `now`
 extern float textureAnimTimer;  // seconds toward the next sun texture update
 
 // Advances the frame clock to the toolkit's millisecond value: a gap of up to kMaxFrameStepMs
-// advances the scene by itself, a longer one or a count running backwards by kStallStep.
+// advances the scene by itself, a longer one or a count running backwards by kStallStep. `now`
+// keeps real time across a stall, except after holdFrameClock.
 void advanceFrameClock(int toolkitMs);
+
+// No one sees the frames until the next one (the window is hidden): the time until then does
+// not count. If that gap is a stall, the next frame advances `now` by kStallStep as well as the
+// scene, so everything timed on `now` (fades, messages, particles, the title) goes on from where
+// it was; a shorter gap counts as usual. Holds for one frame only.
+void holdFrameClock();
 
 // Puts the frame clock, the frames-per-second counter and the sun timer back to their values
 // at program start, as if no frame had run yet.

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Krateon as a good desktop citizen: minimised, moved to another desktop or covered by another
+# window, the program sleeps (its processor time stands almost still); shown again, it draws at
+# once and goes on where it was: a message shown just before it was hidden is still there, the
+# planet or the title shows. Escape still ends it with status 0, also when the window is
+# minimised during the fade-out.
+set -euo pipefail
+source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
+
+x_session_start 1280x720x24
+program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" # unpaced, as a user starts it
+ticks_per_second=$(getconf CLK_TCK)
+
+# cpu_share SECONDS: the program's processor time (user and system, all threads) over the next
+# SECONDS, in processors.
+cpu_share() {
+  local before after
+  before=$(cpu_ticks)
+  sleep "$1"
+  after=$(cpu_ticks)
+  awk "BEGIN { printf \"%.3f\", ($after - $before) / $ticks_per_second / $1 }"
+}
+cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$program_pid/stat"; }
+
+nice_shot() {
+  $nice import -window root "$shot_dir/$1.png"
+  echo "$shot_dir/$1.png"
+}
+# A message's white letters in the top-left corner: the message line, and nothing else there.
+message_share() { bright_share "$1" 200 300x30+0+0; }
+# Something of the scene: the planet, or the sliding title while it is on screen.
+scene_box() {
+  local planet
+  planet=$(planet_box "$1")
+  [[ -n $planet ]] && echo "$planet" || bright_box "$1" 200 1280x690+0+30
+}
+
+# hidden_round NAME KEY HIDE-COMMAND SHOW-COMMAND: a message (KEY changes nothing in the
+# picture) just before the window is hidden with HIDE-COMMAND; five seconds of processor time
+# hidden; then SHOW-COMMAND, and the window is looked at.
+hidden_round() {
+  local name=$1 key=$2 hide=$3 show=$4 hidden shown_at back took box message moving changed
+  key "$key"
+  $hide
+  hidden=$(cpu_share 5)
+  echo "processor time, $name: $hidden"
+  expect "$name: the program sleeps ($hidden processors; visible $visible)" \
+    "$hidden <= 0.02 && $hidden <= $visible / 10"
+  $show
+  shown_at=$(date +%s.%N)
+  # Within a second the scene is back: the planet or the title, and the message from before
+  # (its three seconds were not used up while hidden). The picture is taken at the program's
+  # priority, so that a busy machine delays it no more than the program.
+  back=$(nice_shot "$name-back")
+  took=$(awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $shown_at }")
+  box=$(scene_box "$back")
+  expect "$name: within a second ($took s) the planet or the title shows (${box:-nothing})" \
+    "\"$box\" != \"\" && $took <= 1.0"
+  message=$(message_share "$back")
+  expect "$name: the message from before is still shown ($message)" "$message > 0.002"
+  # And it moves: the next picture differs.
+  moving=$(nice_shot "$name-moving")
+  changed=$(compare -metric AE "$back" "$moving" null: 2>&1 || true)
+  expect "$name: the picture moves again ($changed pixels)" "$changed > 1000"
+}
+
+# Visible: the program draws as fast as it can.
+wait_until 2
+visible=$(cpu_share 5)
+echo "processor time, visible: $visible"
+expect "visible, the program draws ($visible processors)" "$visible > 0.3"
+
+minimise() { xdotool windowminimize --sync "$program_window"; }
+activate() { xdotool windowactivate --sync "$program_window" 2>/dev/null; }
+hidden_round minimised parenleft minimise activate
+
+desktops=$(xdotool get_num_desktops)
+if ((desktops > 1)); then
+  # The window manager moves the window when it gets to it; activated before it is back, the
+  # window would take the view to the other desktop.
+  on_desktop() { [[ $(xdotool get_desktop_for_window "$program_window" 2>/dev/null) == "$1" ]]; }
+  to_other_desktop() {
+    xdotool set_desktop_for_window "$program_window" 1
+    wait_for 10 on_desktop 1 || fail "the window did not move to the other desktop"
+  }
+  back_to_desktop() {
+    xdotool set_desktop_for_window "$program_window" 0
+    wait_for 10 on_desktop 0 || fail "the window did not come back"
+    activate
+  }
+  hidden_round other-desktop parenright to_other_desktop back_to_desktop
+else
+  echo "note: the window manager offers one desktop; no move to another"
+fi
+
+# Another program's window over the whole screen (one without a window manager's frame).
+cover() {
+  "$KRATEON_BINARY_DIR/tests/plain_window" 1280 720 0 0 >/dev/null &
+  cover_pid=$!
+  x_session_pids+=("$cover_pid")
+  sleep 0.5
+}
+uncover() { kill "$cover_pid"; }
+hidden_round covered parenleft cover uncover
+
+key Escape
+minimise
+program_wait 10
+expect "Escape ends the program with status 0, minimised as it fades ($program_status)" \
+  "\"$program_status\" == 0"
+finish
