@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Krateon as a Debian package: CPack builds the .deb; its control fields, its files in the games
 # layout (everything a plain install has, moved) and its icons are right; lintian finds no error
-# or warning; apt installs it, the menu entry and the software centre's metainfo validate, and
-# /usr/games/krateon shows the planet and ends with status 0 after Escape. Runs as root (apt);
-# the package is removed again at the end, also when the test fails.
+# or warning; its copyright is the MIT licence; apt installs it, the menu entry and the software
+# centre's metainfo validate, and /usr/games/krateon shows the planet and ends with status 0
+# after Escape. Runs as root (apt); the package is removed again at the end, also when the test
+# fails.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 
@@ -96,6 +97,19 @@ grep -q "<release version=\"$version\"" /usr/share/metainfo/io.github.krateon.me
   fail "the metainfo names release $version"
 zcat /usr/share/doc/krateon/changelog.gz | head -1 | grep -q "^krateon ($version)" ||
   fail "the changelog starts with $version"
+
+# The licence: the package's copyright names the MIT licence, and gives every file Debian's name
+# for it, Expat, with the words of LICENSE; the software centre's entry says MIT.
+copyright=/usr/share/doc/krateon/copyright
+every_file=$(awk '/^Files: \*$/ { p = 1; next } p && /^$/ { exit }
+  p && /^License: / { print $2; l = 1; next } p && l { sub(/^ /, ""); print ($0 == "." ? "" : $0) }' \
+  "$copyright")
+grep -q 'MIT licence' "$copyright" || fail "the copyright does not name the MIT licence"
+[[ $every_file == "Expat"$'\n'"$(sed 1,4d "$KRATEON_SOURCE_DIR/LICENSE")" ]] &&
+  echo "ok: the copyright gives every file the MIT licence" ||
+  fail "the copyright's licence for every file is not Expat with the words of LICENSE"
+grep -q '<project_license>MIT</project_license>' \
+  /usr/share/metainfo/io.github.krateon.metainfo.xml || fail "the metainfo's licence is not MIT"
 
 # The icons: each size square with an alpha channel, transparent corners (the top right one has
 # the flash), an opaque blue planet centred at 45 %, 56 %, and a white-hot flash in the top-right
