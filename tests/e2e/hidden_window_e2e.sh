@@ -14,20 +14,14 @@ ticks_per_second=$(getconf CLK_TCK)
 # cpu_share SECONDS: the program's processor time (user and system, all threads) over the next
 # SECONDS, in processors.
 cpu_share() {
-  local before after
+  local before
   before=$(cpu_ticks)
   sleep "$1"
-  after=$(cpu_ticks)
-  awk "BEGIN { printf \"%.3f\", ($after - $before) / $ticks_per_second / $1 }"
+  awk "BEGIN { printf \"%.3f\", ($(cpu_ticks) - $before) / $ticks_per_second / $1 }"
 }
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$program_pid/stat"; }
-
-nice_shot() {
-  $nice import -window root "$shot_dir/$1.png"
-  echo "$shot_dir/$1.png"
-}
-# A message's white letters in the top-left corner: the message line, and nothing else there.
-message_share() { bright_share "$1" 200 300x30+0+0; }
+# A screenshot at the program's priority, so that a busy machine delays it no more than the program.
+nice_shot() { $nice import -window root "$shot_dir/$1.png" && echo "$shot_dir/$1.png"; }
 # Something of the scene: the planet, or the sliding title while it is on screen.
 scene_box() {
   local planet
@@ -49,14 +43,13 @@ hidden_round() {
   $show
   shown_at=$(date +%s.%N)
   # Within a second the scene is back: the planet or the title, and the message from before
-  # (its three seconds were not used up while hidden). The picture is taken at the program's
-  # priority, so that a busy machine delays it no more than the program.
+  # (its three seconds were not used up while hidden).
   back=$(nice_shot "$name-back")
   took=$(awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $shown_at }")
   box=$(scene_box "$back")
   expect "$name: within a second ($took s) the planet or the title shows (${box:-nothing})" \
     "\"$box\" != \"\" && $took <= 1.0"
-  message=$(message_share "$back")
+  message=$(bright_share "$back" 200 300x30+0+0)
   expect "$name: the message from before is still shown ($message)" "$message > 0.002"
   # And it moves: the next picture differs.
   moving=$(nice_shot "$name-moving")
@@ -74,24 +67,19 @@ minimise() { xdotool windowminimize --sync "$program_window"; }
 activate() { xdotool windowactivate --sync "$program_window" 2>/dev/null; }
 hidden_round minimised parenleft minimise activate
 
-desktops=$(xdotool get_num_desktops)
-if ((desktops > 1)); then
-  # The window manager moves the window when it gets to it; activated before it is back, the
-  # window would take the view to the other desktop.
-  on_desktop() { [[ $(xdotool get_desktop_for_window "$program_window" 2>/dev/null) == "$1" ]]; }
-  to_other_desktop() {
-    xdotool set_desktop_for_window "$program_window" 1
-    wait_for 10 on_desktop 1 || fail "the window did not move to the other desktop"
-  }
-  back_to_desktop() {
-    xdotool set_desktop_for_window "$program_window" 0
-    wait_for 10 on_desktop 0 || fail "the window did not come back"
-    activate
-  }
-  hidden_round other-desktop parenright to_other_desktop back_to_desktop
-else
-  echo "note: the window manager offers one desktop; no move to another"
-fi
+# openbox offers four desktops. It moves the window when it gets to it; activated before it is
+# back, the window would take the view to the other desktop.
+on_desktop() { [[ $(xdotool get_desktop_for_window "$program_window" 2>/dev/null) == "$1" ]]; }
+to_other_desktop() {
+  xdotool set_desktop_for_window "$program_window" 1
+  wait_for 10 on_desktop 1 || fail "the window did not move to the other desktop"
+}
+back_to_desktop() {
+  xdotool set_desktop_for_window "$program_window" 0
+  wait_for 10 on_desktop 0 || fail "the window did not come back"
+  activate
+}
+hidden_round other-desktop parenright to_other_desktop back_to_desktop
 
 # Another program's window over the whole screen (one without a window manager's frame).
 cover() {
