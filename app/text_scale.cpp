@@ -31,28 +31,28 @@ double positiveNumber(const char* text) {
   return *end == '\0' && std::isfinite(value) && value > 0 ? value : 0;
 }
 
-// Xft.dpi in a resource string as xrdb keeps it ("Xft.dpi:\t192\n..."), read by Xlib's own
-// resource parser so that comments, continued lines and wildcards count as they do for others.
-double xftDpiIn(const char* resources) {
-  XrmInitialize();
-  const XrmDatabase database = XrmGetStringDatabase(resources);
-  if (database == nullptr) return 0;
-  char* type = nullptr;
-  XrmValue value{};
-  double dpi = 0;
-  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
-    dpi = positiveNumber(value.addr);
-  }
-  XrmDestroyDatabase(database);
-  return dpi;
-}
-
 // The rounded ratio, kept within 1..kMaxTextScale before rounding so that no value overflows.
 int wholeScale(double ratio) {
   return static_cast<int>(std::lround(std::clamp(ratio, 1.0, double{kMaxTextScale})));
 }
 
 }  // namespace
+
+// Read by Xlib's own resource parser, so that comments, continued lines and wildcards count as
+// they do for every other program on the desktop.
+void useDesktopResources(const char* resources) {
+  desktopDpi = 0;
+  if (resources == nullptr) return;
+  XrmInitialize();
+  const XrmDatabase database = XrmGetStringDatabase(resources);
+  if (database == nullptr) return;
+  char* type = nullptr;
+  XrmValue value{};
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
+    desktopDpi = positiveNumber(value.addr);
+  }
+  XrmDestroyDatabase(database);
+}
 
 void readDesktopDpi() {
   desktopDpi = 0;
@@ -69,7 +69,7 @@ void readDesktopDpi() {
                          False, XA_STRING, &type, &format, &length, &left, &data);
   // Xlib ends the data it returns with a zero byte, so it reads as a string.
   if (status == Success && data != nullptr && type == XA_STRING && format == 8) {
-    desktopDpi = xftDpiIn(reinterpret_cast<const char*>(data));
+    useDesktopResources(reinterpret_cast<const char*>(data));
   }
   if (data != nullptr) XFree(data);
 }

@@ -4,9 +4,13 @@
 
 constexpr int kMaxTextScale = 8;  // pixels per text unit at most
 
-// Reads Xft.dpi, the resolution desktops set for their text on HiDPI screens (what `xrdb -query`
-// shows), from the X resources of the display the current GLX context draws on, as they stand
-// now. Without a context, or where Xft.dpi is missing or not a positive number, there is none.
+// Takes Xft.dpi, the resolution desktops set for their text on HiDPI screens, from X resources
+// in the form xrdb keeps them ("Xft.dpi:\t192\n..."). A null string, or an Xft.dpi that is
+// missing or not a positive number, leaves none.
+void useDesktopResources(const char* resources);
+
+// The same from the resources of the display the current GLX context draws on (what
+// `xrdb -query` shows), as they stand now; none without a context or resources.
 void readDesktopDpi();
 
 // Sets textDisplay.scale for a window `windowHeight` pixels high: programOptions.textScale when
