@@ -121,6 +121,16 @@ int readOption(int argc, char** argv, int& i, bool& own) {
     }
     return kKeepRunning;
   }
+  if (optionNameIs(arg, "--text-scale")) {
+    const char* value = optionValue("--text-scale", argc, argv, i);
+    if (value == nullptr) return usageError("option '%s' needs a number", "--text-scale");
+    if (value[0] < '1' || value[0] > '8' || value[1] != '\0') {
+      return usageError("invalid value '%s' for %s (a whole number from 1 to 8)", value,
+                        "--text-scale");
+    }
+    programOptions.textScale = value[0] - '0';
+    return kKeepRunning;
+  }
   if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
     return usageError("unrecognized option '%s'", arg);
   }

@@ -63,9 +63,11 @@ void runExitFade() {
 void drawIntroTitle() {
   if (now >= kTitleSeconds) return;
   const double travel = now / kTitleTravelSeconds;
+  const int scale = textDisplay.scale;  // the text's positions count in units of this many pixels
   textDisplay.recordText = 0;
-  textDisplay.drawText("Krateon", static_cast<short>(static_cast<int>(travel * windowWidth)),
-                       static_cast<short>(static_cast<int>(travel * windowHeight)), 40);
+  textDisplay.drawText("Krateon",
+                       static_cast<short>(static_cast<int>(travel * windowWidth / scale)),
+                       static_cast<short>(static_cast<int>(travel * windowHeight / scale)), 40);
   textDisplay.recordText = 1;
 }
 

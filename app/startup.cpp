@@ -12,6 +12,7 @@
 #include "app/frame_step.h"
 #include "app/input.h"
 #include "app/reset.h"
+#include "app/text_scale.h"
 #include "app/window_host.h"
 #include "backdrop/star_field.h"
 #include "core/frame_clock.h"
@@ -57,6 +58,8 @@ bool initScene() {
   setFixedGlState();
   loadAllTextures();
   if (programOptions.soundOn) initSound();
+  readDesktopDpi();
+  followTextScale(windowHeight);
   // In a foreign window the keys belong to its owner (a key ends a screensaver).
   if (!drawingInForeignWindow) textDisplay.showMessage("Press ? key for Help Screen");
   hostWarpPointer(kPointerHomeX, kPointerHomeY);
@@ -106,6 +109,7 @@ void endProgram(int status) {
 void onReshape(int width, int height) {
   windowWidth = width;
   windowHeight = height;
+  followTextScale(height);
   glViewport(0, 0, width, height);
 }
 

@@ -4,8 +4,9 @@
 
 constexpr unsigned kInitialSeed = 22;
 
-// Seeds the phase bank, resets the settings, sets the fixed GL state, loads every texture and
-// shows the first message. Always succeeds in this design; returns true.
+// Seeds the phase bank, resets the settings, sets the fixed GL state, loads every texture, reads
+// the desktop's text resolution and shows the first message. Always succeeds in this design;
+// returns true.
 bool initScene();
 
 // Creates all textures (a missing file leaves 0 in its slot and every copy), then builds the
@@ -23,5 +24,6 @@ void shutdownScene();
 // One frame in either kind of window: the elapsed time, the frame step, the swap.
 void showNextFrame();
 
-// The window's new size in pixels: the viewport and the size every drawing step reads.
+// The window's new size in pixels: the viewport, the size every drawing step reads and the
+// text's scale where the height decides it.
 void onReshape(int width, int height);

@@ -14,6 +14,7 @@ packages=(
   libgtest-dev                                  # unit tests
   zlib1g-dev                                    # compressed reference frames in the tests
   xvfb xauth openbox xdotool x11-utils          # a headless X desktop for the GL and end-to-end tests
+  x11-xserver-utils                             # xrdb: the desktop's text resolution in the tests
   libx11-dev                                    # screensaver mode draws into a foreign X window,
                                                 # and the tests make a plain one
   groff-base                                    # the install test renders the manual page

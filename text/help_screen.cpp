@@ -16,20 +16,21 @@
 
 namespace {
 
-constexpr short kTitleX = 20;     // help screen title, pixels from the left
-constexpr short kLineX = 30;      // help screen lines, pixels from the left
-constexpr float kTitleSize = 30;  // glyph heights, pixels
+// Positions and sizes in text units, which the text's scale turns into pixels.
+constexpr short kTitleX = 20;     // help screen title, from the left
+constexpr short kLineX = 30;      // help screen lines, from the left
+constexpr float kTitleSize = 30;  // glyph heights
 constexpr float kLineSize = 18;
-constexpr int kLineStep = 17;       // pixels from one help line to the next
+constexpr int kLineStep = 17;       // from one help line to the next
 constexpr double kTopShare = 0.09;  // title at this share of the window height
 constexpr double kTitleGap = 1.4;   // title to block 1, in line steps
 constexpr double kBlockGap = 0.3;   // extra gap between the two blocks, in line steps
 
 constexpr float kReadoutSize = 20;
-constexpr short kAngleLineX = 10;  // camera angle lines, pixels
+constexpr short kAngleLineX = 10;  // camera angle lines
 constexpr short kHeadingLineY = 40;
 constexpr short kPitchLineY = 60;
-constexpr short kReadoutX = 50;  // readout grid origin and spacing, pixels
+constexpr short kReadoutX = 50;  // readout grid origin and spacing
 constexpr short kReadoutY = 100;
 constexpr short kMatrixColumnStep = 120;
 constexpr short kMatrixRowStep = 30;
@@ -100,7 +101,7 @@ const char* const kHelpBlock2[kHelpBlock2Lines] = {
 };
 
 void drawHelpScreen() {
-  short y = toShortPixels(windowHeight * kTopShare);
+  short y = toShortPixels(windowHeight * kTopShare / textDisplay.scale);
   textDisplay.drawTextUnrecorded("Krateon", kTitleX, y, kTitleSize);
   y = toShortPixels(y + kLineStep * kTitleGap);
   y = drawHelpBlock(kHelpBlock1, kHelpBlock1Lines, y);

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr short kHomeX = 10;  // message position, pixels
+// Positions and sizes in text units (see drawText).
+constexpr short kHomeX = 10;  // message position
 constexpr short kHomeY = 25;
 constexpr float kMessageSize = 20;          // glyph height of messages and status lines
 constexpr int kFrameRateFromRight = 120;    // the frame-rate line starts this far from the right
@@ -56,11 +57,13 @@ void drawGlyphs(const char* text, short x, short baseY, float size) {
 // 1. Colour, blending of the font's alpha, alpha cut, no depth writes, the font bound.
 // 2. Polygons filled whatever the scene's polygon mode; viewport the whole window.
 // 3. Window-pixel orthographic projection (left in place), identity model-view inside a push.
-// 4. One quad per glyph. 5. Restore the baseline.
+// 4. One quad per glyph, text units turned into pixels. 5. Restore the baseline.
 void drawInWindow(const TextDisplay& display, const char* text, short x, short y, float size) {
   const int windowW = windowWidth;
   const int windowH = windowHeight;
-  const short baseY = toShortPixels(windowH - y);
+  const short penX = toShortPixels(static_cast<double>(x) * display.scale);
+  const short baseY = toShortPixels(windowH - static_cast<double>(y) * display.scale);
+  const float pixelSize = size * static_cast<float>(display.scale);
 
   glColor4d(display.color[0], display.color[1], display.color[2], display.color[3]);
   glEnable(GL_ALPHA_TEST);
@@ -84,7 +87,7 @@ void drawInWindow(const TextDisplay& display, const char* text, short x, short y
         glOrtho(0, windowW, 0, windowH, -1, 1);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        drawGlyphs(text, x, baseY, size);
+        drawGlyphs(text, penX, baseY, pixelSize);
       }
       glPopAttrib();
     }
@@ -167,7 +170,8 @@ void TextDisplay::resetMessagePosition() {
 void TextDisplay::drawFrameRate(int framesPerSecond) {
   char line[kTextBufferSize];
   std::snprintf(line, sizeof line, "%3d Frame/Sec", framesPerSecond);
-  drawTextUnrecorded(line, toShortPixels(windowWidth - kFrameRateFromRight),
+  drawTextUnrecorded(line,
+                     toShortPixels(windowWidth / static_cast<double>(scale) - kFrameRateFromRight),
                      static_cast<short>(messageY), kMessageSize);
 }
 
@@ -188,6 +192,6 @@ void TextDisplay::showGlError() {
     errorExpiry = 0.0;
     return;
   }
-  drawTextUnrecorded(errorText, toShortPixels(windowWidth * kErrorLineShare),
+  drawTextUnrecorded(errorText, toShortPixels(windowWidth * kErrorLineShare / scale),
                      static_cast<short>(messageY), kMessageSize);
 }

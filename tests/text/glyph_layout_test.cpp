@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "app/camera.h"
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "app/text_scale.h"
 #include "support/scene_driver.h"
 #include "text/glyph_layout.h"
 #include "text/help_screen.h"
@@ -94,31 +97,38 @@ TEST(GlyphLayout, PixelValuesWrapAsSixteenBitsAndNothingTraps) {
 
 // Code c has cell k = c - 32 (mod 256): column k % 16, row k / 16 from the top, sampled 0.01
 // right of and below the cell's corner; rows past the grid wrap round (the texture repeats).
+// At text scale s every position and size counts s pixels.
 TEST_F(ScreenText, GlyphQuadsCellsAndAdvance) {
   const struct {
     const char* text;
     short x, y;
     float size;
     int glyph;  // the glyph looked at
-    float left, s0, t0;
+    float left, bottom, height, s0, t0;
+    int scale = 1;
   } cases[] = {
-      {"A", 10, 25, 20, 0, 10, 0.0725f, 0.615f},
-      {"\x05", 0, 100, 20, 0, 0, 0.3225f, -0.885f},          // the glyph of 133
-      {"\xC8", 0, 100, 20, 0, 0, 0.51f, -0.385f},            // the glyph of 72
-      {"abcdefghijk", 0, 50, 18, 10, 80, 0.6975f, 0.365f},   // 8 pixels a glyph
-      {"abcdefghijk", 0, 50, 40, 10, 180, 0.6975f, 0.365f},  // 18
+      {"A", 10, 25, 20, 0, 10, 675, 20, 0.0725f, 0.615f},
+      {"\x05", 0, 100, 20, 0, 0, 600, 20, 0.3225f, -0.885f},          // the glyph of 133
+      {"\xC8", 0, 100, 20, 0, 0, 600, 20, 0.51f, -0.385f},            // the glyph of 72
+      {"abcdefghijk", 0, 50, 18, 10, 80, 650, 18, 0.6975f, 0.365f},   // 8 pixels a glyph
+      {"abcdefghijk", 0, 50, 40, 10, 180, 650, 40, 0.6975f, 0.365f},  // 18
+      {"abcdefghijk", 5, 50, 20, 10, 190, 600, 40, 0.6975f, 0.365f, 2},
+      {"A", 7, 30, 18, 0, 21, 610, 54, 0.0725f, 0.615f, 3},
   };
   for (const auto& c : cases) {
+    textDisplay.scale = c.scale;
     const auto glyphs = glyphsDrawnBy([&] { textDisplay.drawText(c.text, c.x, c.y, c.size); });
+    textDisplay.scale = 1;
     ASSERT_EQ(glyphs.size(), std::string(c.text).size()) << c.text;
     const Glyph& g = glyphs[c.glyph];
-    const float bottom = kHeight - c.y;  // glyphs half as wide as high
-    const float expected[6] = {c.left, bottom, c.left + c.size / 2, bottom + c.size, c.s0, c.t0};
+    const float expected[6] = {c.left, c.bottom, c.left + c.height / 2, c.bottom + c.height,
+                               c.s0,   c.t0};  // glyphs half as wide as high
     const float got[6] = {g.left, g.bottom, g.right, g.top, g.s0, g.t0};
     for (int k = 0; k < 6; ++k) {
-      EXPECT_NEAR(got[k], expected[k], 1e-4) << c.text << " size " << c.size << " value " << k;
+      EXPECT_NEAR(got[k], expected[k], 1e-4) << c.text << " scale " << c.scale << " value " << k;
     }
   }
+  EXPECT_EQ(textDisplay.recordedX, 7) << "positions are recorded in text units";
 }
 
 // Text fills the whole window whatever viewport the scene left; strings are
@@ -250,6 +260,94 @@ TEST_F(ScreenText, FramesShowMessagesStatusLinesAndHelp) {
   EXPECT_EQ(help, expected);
   EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On") << "help is never recorded";
   testsupport::pressKeys("?c");
+}
+
+// The text's scale: --text-scale first, then the desktop's Xft.dpi (dpi / 96, rounded), then the
+// window's height (height / 1080, rounded); 1 to 8 whatever the input, followed on every resize.
+TEST_F(ScreenText, TextScaleFromTheOptionTheDesktopOrTheWindowHeight) {
+  const struct {
+    const char* resources;  // as xrdb keeps them; null: none at all
+    int option, height, scale;
+  } cases[] = {
+      {nullptr, 0, 600, 1},
+      {nullptr, 0, 1080, 1},
+      {nullptr, 0, 1440, 1},
+      {nullptr, 0, 1600, 1},
+      {nullptr, 0, 1620, 2},
+      {nullptr, 0, 2160, 2},
+      {nullptr, 0, 4320, 4},
+      {nullptr, 0, 0, 1},
+      {nullptr, 0, 30000, 8},
+      {"Xft.antialias:\t1\n", 0, 2160, 2},
+      {"Xft.dpi:\t72\n", 0, 2160, 1},
+      {"Xft.dpi:\t96\n", 0, 2160, 1},
+      {"Xft.dpi:\t144\n", 0, 600, 2},
+      {"Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n", 0, 1080, 2},
+      {"! a comment\nXft.dpi: 288 \n", 0, 600, 3},
+      {"Xft.dpi: 1e300\n", 0, 600, 8},
+      {"Xft.dpi: 0\n", 0, 2160, 2},
+      {"Xft.dpi: -192\n", 0, 600, 1},
+      {"Xft.dpi: large\n", 0, 2160, 2},
+      {"Xft.dpi: 192dpi\n", 0, 600, 1},
+      {"Xft.dpi: nan\n", 0, 600, 1},
+      {"Xft.dpi:\t192\n", 1, 2160, 1},
+      {"Xft.dpi:\t96\n", 3, 600, 3},
+      {nullptr, 8, 600, 8},
+  };
+  for (const auto& c : cases) {
+    useDesktopResources(c.resources);
+    programOptions.textScale = c.option;
+    onReshape(kWidth, c.height);
+    EXPECT_EQ(textDisplay.scale, c.scale) << (c.resources ? c.resources : "no resources")
+                                          << ", option " << c.option << ", height " << c.height;
+  }
+  useDesktopResources(nullptr);
+  programOptions.textScale = 0;
+  onReshape(kWidth, kHeight);
+  EXPECT_EQ(textDisplay.scale, 1);
+}
+
+// At scale 2 (here from the option) the frame draws every line twice as tall and its position in
+// units of two pixels: the title, the message, the frame-rate line kept 240 pixels from the right
+// edge, the error line at 40 % of the width, the help screen from 9 % of the height down with
+// its line step doubled, and the readouts. What passes the window's edges is cut off.
+TEST_F(ScreenText, ScaleTwoDoublesTheTextAndItsLayout) {
+  testsupport::startScene(kWidth, kHeight);
+  programOptions.textScale = 2;
+  onReshape(kWidth, kHeight);
+  testsupport::runFrames(42, 100);  // the frame clock at 4.2 s
+  glEnable(0x7fff);                 // not a capability: the next frame reports GL_INVALID_ENUM
+  testsupport::pressKeys("c?");
+  const std::vector<Line> lines = nextFrame();
+  for (const Line& line : {Line{430, 376, 80, "Krateon"}, Line{20, 50, 40, "Frame/Second Clock On"},
+                           Line{320, 50, 40, "OpenGL Error: invalid enum"}}) {
+    EXPECT_TRUE(has(lines, line)) << line;
+  }
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const Line& l) {
+    return l.x == 560 && l.y == 50 && l.size == 40 && l.text.ends_with(" Frame/Sec");
+  }));
+
+  std::vector<Line> help;
+  for (const Line& line : lines) {
+    if (line.x == 60 || (line.x == 40 && line.size == 60)) help.push_back(line);
+  }
+  std::vector<Line> expected = {{40, 62, 60, "Krateon"}};
+  for (int i = 0; i < 18; ++i) {  // 46 glyphs 16 pixels apart fit in the width
+    expected.push_back({60, i < 10 ? 108 + 34 * i : 458 + 34 * (i - 10), 36,
+                        std::string(kHelpLines[i]).substr(0, 46)});
+  }
+  EXPECT_EQ(help, expected);
+
+  cameraHeading = 30;
+  cameraPitch = 60;
+  EXPECT_EQ(linesDrawnBy(drawDirectionReadout), (std::vector<Line>{{20, 80, 40, "Heading  30"},
+                                                                   {20, 120, 40, "Pitch    60"},
+                                                                   {100, 200, 40, "x:  0.500"},
+                                                                   {100, 280, 40, "y: -0.750"},
+                                                                   {100, 360, 40, "z:  0.433"}}));
+  testsupport::pressKeys("?c");
+  programOptions.textScale = 0;
+  onReshape(kWidth, kHeight);
 }
 
 }  // namespace
