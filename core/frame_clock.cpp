@@ -37,6 +37,12 @@ void advanceFrameClock(int toolkitMs) {
   frameDt = stalled ? kStallStep : static_cast<float>(stepMs * 0.001);
 }
 
+void discountFrameClock(int ms) {
+  if (ms <= 0) return;
+  lastToolkitMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(lastToolkitMs) +
+                                            static_cast<std::uint32_t>(ms));
+}
+
 void resetFrameClock() {
   lastToolkitMs = 0;
   uptimeMs = 0;
