@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program started in folders of hostile data files (every image and sound missing,
 # empty, cut short, a folder, a device, a pipe, random bytes, a BMP of another size or depth, a
-# WAV with a lying header) through a click and the break that follows: it must keep drawing,
-# play what is playable, end with status 0 on Escape, write nothing, and (in a sanitizer build)
+# WAV with a lying header), and with hostile planet maps of its own (--image), through a click
+# and the break that follows: it must keep drawing, play what is playable, say one line for each
+# map it cannot use, end with status 0 on Escape, write nothing, and (in a sanitizer build)
 # raise no report.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
@@ -54,6 +55,51 @@ scenario_mixed() {
   cp "$KRATEON_ASSET_DIR/pluto_256.bmp" "$KRATEON_ASSET_DIR/thunder.wav" .
   wav boom.wav 2 44100 16 2147483000 3000 # claims 2 GB of samples
 }
+# The built-in files, and planet maps that cannot be used before one that can: cut short, not a
+# picture, empty, a folder, a pipe, missing, too small, too narrow, a few bytes claiming ten
+# billion pixels.
+bad_maps=(cut.png cut.jpg notes.png empty.png folder.png pipe.png nowhere.png dot.png strip.bmp
+  bomb.png)
+scenario_maps() {
+  cp "$KRATEON_ASSET_DIR"/*.bmp "$KRATEON_ASSET_DIR"/*.wav .
+  convert -size 256x128 xc: +noise Random noise.png
+  convert noise.png -quality 90 noise.jpg
+  head -c "$(($(stat -c %s noise.png) / 2))" noise.png >cut.png
+  head -c "$(($(stat -c %s noise.jpg) / 2))" noise.jpg >cut.jpg
+  echo "not a picture" >notes.png
+  : >empty.png
+  mkdir folder.png
+  mkfifo pipe.png
+  convert -size 1x1 xc:red dot.png
+  bmp strip.bmp 20000 10 24
+  { # signature, a header of 100000 x 100000 pixels, the end
+    printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x02\0\0\0'
+    printf '\0\0\0\0\0\0\0\0IEND\0\0\0\0'
+  } >bomb.png
+  convert -size 64x64 xc:lime -size 64x64 xc:magenta +append +repage halves.png
+  local name
+  for name in "${bad_maps[@]}" halves.png; do program_args+=(--image "$name"); done
+}
+# The green and magenta map on the planet, and nothing white: shares of the pixels in the box
+# around the planet (the screen's middle when there is none).
+map_share() {
+  local box
+  box=$(planet_box "$1")
+  share_where "$1" "$2" "${box:-200x200+300+200}"
+}
+check_maps() {
+  local white lines expected
+  wait_until 4
+  see "[maps] the green and magenta map on the planet" map 'v > 0.3' map_share \
+    'g > 0.2 && g > 3 * r && g > 3 * b || r > 0.2 && b > 0.2 && g < 0.3 * r'
+  white=$(map_share "$shot_dir/map.png" 'r > 0.7 && g > 0.7 && b > 0.7')
+  expect "[maps] no white on the planet ($white)" "$white < 0.01"
+  # One line for each map that cannot be used, naming it, in order.
+  lines=$(cut -d: -f1-2 "$shot_dir/program.err")
+  expected=$(printf 'krateon: %s\n' "${bad_maps[@]}")
+  [[ $lines == "$expected" ]] ||
+    fail "[maps] not one line for each bad map, in order: $(cat "$shot_dir/program.err")"
+}
 scenario_missing() { :; }
 scenario_random() {
   local name
@@ -82,9 +128,11 @@ try_folder() {
   source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
   x_session_start 800x600x24
   mkdir "$x_session_dir/data" && cd "$x_session_dir/data"
+  program_args=()
   "scenario_$scenario"
   before=$(listing)
-  program_start . "$KRATEON_PROGRAM" "${display_pace[@]}"
+  program_start . "$KRATEON_PROGRAM" "${display_pace[@]}" "${program_args[@]}"
+  [[ $scenario != maps ]] || check_maps
   wait_until 1
   clicked_at=$(sound_now)
   click 400 300
@@ -109,13 +157,13 @@ try_folder() {
   finish
 }
 
-# The four folders are tried at the same time.
+# The five folders are tried at the same time.
 shots=${KRATEON_ARTIFACT_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/krateon-hostile.XXXXXX")}
 rm -rf "$shots" && mkdir -p "$shots"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 trap 'exit 143' TERM INT HUP
-for scenario in mixed missing random special; do
+for scenario in mixed missing random special maps; do
   try_folder "$scenario" >"$shots/$scenario.log" 2>&1 &
   pids+=($!)
 done
