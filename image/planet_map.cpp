@@ -67,17 +67,13 @@ const char* readWholeFile(const char* fileName, FileBytes& bytes) {
   return problem;
 }
 
+// The kind's name for the user, and the type SDL_image's decoders go by.
 const char* kindName(PictureKind kind) {
-  switch (kind) {
-    case PictureKind::kPng:
-      return "PNG";
-    case PictureKind::kJpeg:
-      return "JPG";
-    case PictureKind::kBmp:
-      return "BMP";
-    default:
-      return "";
-  }
+  return kind == PictureKind::kPng ? "PNG" : kind == PictureKind::kJpeg ? "JPEG" : "BMP";
+}
+
+const char* decoderType(PictureKind kind) {
+  return kind == PictureKind::kJpeg ? "JPG" : kindName(kind);
 }
 
 // The limits a header must keep before anything is decoded: a size, not too many pixels (a
@@ -122,7 +118,7 @@ SDL_Surface* decode(const FileBytes& bytes, PictureKind kind) {
   SDL_RWops* stream = SDL_RWFromConstMem(bytes.data.get(), static_cast<int>(bytes.size));
   if (stream == nullptr) return nullptr;
   const int saved = silenceStandardError();
-  SDL_Surface* surface = IMG_LoadTyped_RW(stream, 1, kindName(kind));
+  SDL_Surface* surface = IMG_LoadTyped_RW(stream, 1, decoderType(kind));
   restoreStandardError(saved);
   return surface;
 }

@@ -1,12 +1,11 @@
-// The user's planet maps in the running scene: a bad file told on stderr in one line and
-// skipped, the rest shown by the cycle in order with their own messages and keys, the map's
-// colours read back from the planet, none of the built-in planets' extras, and the time spent
-// reading them kept out of the animation.
-#include <SDL2/SDL.h>
+// The user's planet maps in the running scene: the cycle, its keys and messages through the
+// usable maps in order (the built-in planets when none is), the maps' own colours read back
+// from the planet without the built-in planets' extras, and the reading time kept out of the
+// animation.
+#include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cmath>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -23,26 +22,24 @@
 namespace {
 
 using testsupport::frameAfter;
-using testsupport::frameAt;
-using testsupport::messageText;
 using testsupport::pressKey;
 
 std::string folder;
+std::string paths[kMaxImageFiles];
 
-// A width x height 24-bit BMP, the left half one colour and the right half another.
-void saveHalves(const std::string& file, int width, int height, SDL_Color left, SDL_Color right) {
+// A picture whose left half is one colour and right half another, saved as the name says.
+void saveHalves(const std::string& name, int width, int height, SDL_Color left, SDL_Color right) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, SDL_PIXELFORMAT_RGB24);
-  ASSERT_NE(s, nullptr);
   for (int y = 0; y < height; ++y) {
-    auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
     for (int x = 0; x < width; ++x) {
       const SDL_Color c = x < width / 2 ? left : right;
-      row[3 * x] = c.r;
-      row[3 * x + 1] = c.g;
-      row[3 * x + 2] = c.b;
+      Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + 3 * x;
+      p[0] = c.r, p[1] = c.g, p[2] = c.b;
     }
   }
-  ASSERT_EQ(SDL_SaveBMP(s, file.c_str()), 0) << SDL_GetError();
+  const std::string file = folder + "/" + name;
+  ASSERT_EQ(name.ends_with(".bmp") ? SDL_SaveBMP(s, file.c_str()) : IMG_SavePNG(s, file.c_str()),
+            0);
   SDL_FreeSurface(s);
 }
 
@@ -52,16 +49,15 @@ class UserMaps : public ::testing::Test {
     char pattern[] = "/tmp/krateon-user-maps.XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder = pattern;
-    const SDL_Color green{0, 255, 0, 255}, magenta{255, 0, 255, 255}, pale{180, 200, 220, 255};
-    saveHalves(folder + "/halves.bmp", 64, 32, green, magenta);
-    saveHalves(folder + "/pale.bmp", 16, 16, pale, pale);
+    saveHalves("halves.png", 64, 32, {0, 255, 0, 255}, {255, 0, 255, 255});  // green, magenta
+    saveHalves("pale.bmp", 16, 16, {180, 200, 220, 255}, {180, 200, 220, 255});
     std::ofstream(folder + "/notes.png") << "not a picture\n";
   }
   static void TearDownTestSuite() { std::system(("rm -rf '" + folder + "'").c_str()); }
+  void TearDown() override { programOptions.imageFileCount = 0; }
 
-  // The program started with --image for each name (files of the folder), as given.
-  void start(std::initializer_list<const char*> names) {
-    static std::string paths[kMaxImageFiles];
+  // The scene started as with --image for each file of the folder, in order; what it printed.
+  std::string start(std::initializer_list<const char*> names) {
     programOptions.imageFileCount = 0;
     for (const char* name : names) {
       paths[programOptions.imageFileCount] = folder + "/" + name;
@@ -71,31 +67,33 @@ class UserMaps : public ::testing::Test {
     }
     ::testing::internal::CaptureStderr();
     testsupport::startScene(320, 240);
-    printed = ::testing::internal::GetCapturedStderr();
+    return ::testing::internal::GetCapturedStderr();
   }
-  void TearDown() override { programOptions.imageFileCount = 0; }
-
-  std::string printed;
 };
 
-// The named map at the index of each key; a digit without a map changes nothing; the cycle
-// wraps after the last map; a reset goes back to the first.
+// With no usable map the built-in planets stay, from the Earth. With two, the start value 3 is
+// taken to the first; each key shows its map by name, a digit without a map changes nothing,
+// the cycle wraps after the last map, and a reset goes back to the first.
 TEST_F(UserMaps, TheCycleRunsThroughTheUsableMapsInOrder) {
-  start({"halves.bmp", "notes.png", "pale.bmp"});
-  EXPECT_EQ(printed, "krateon: " + folder + "/notes.png: is not a PNG, JPEG or BMP picture\n");
-  EXPECT_EQ(sceneSettings.planetImage, 0) << "the start value 3 lies beyond the two maps";
+  EXPECT_EQ(start({"notes.png"}),
+            "krateon: " + folder + "/notes.png: is not a PNG, JPEG or BMP picture\n");
+  EXPECT_EQ(sceneSettings.planetImage, 3);
+  pressKey('9');
+  EXPECT_EQ(testsupport::messageText(), "Image 9/9: Pluto");
+  start({"halves.png", "notes.png", "pale.bmp"});
+  EXPECT_EQ(sceneSettings.planetImage, 0);
   const struct {
     unsigned char key;
     int planet;
     const char* message;
-  } keys[] = {{'i', 1, "Image 1/1: pale.bmp"}, {'i', 0, "Image 0/1: halves.bmp"},
+  } keys[] = {{'i', 1, "Image 1/1: pale.bmp"}, {'i', 0, "Image 0/1: halves.png"},
               {'1', 1, "Image 1/1: pale.bmp"}, {'2', 1, "Image 1/1: pale.bmp"},
-              {'9', 1, "Image 1/1: pale.bmp"}, {'0', 0, "Image 0/1: halves.bmp"},
+              {'9', 1, "Image 1/1: pale.bmp"}, {'0', 0, "Image 0/1: halves.png"},
               {'I', 1, "Image 1/1: pale.bmp"}, {'r', 0, "Reset"}};
   for (const auto& k : keys) {
     pressKey(k.key);
     EXPECT_EQ(sceneSettings.planetImage, k.planet) << "key " << k.key;
-    EXPECT_EQ(messageText(), k.message) << "key " << k.key;
+    EXPECT_EQ(testsupport::messageText(), k.message) << "key " << k.key;
   }
   for (const int next : {1, 0, 1}) {
     impactClock = 8.99f;
@@ -104,65 +102,53 @@ TEST_F(UserMaps, TheCycleRunsThroughTheUsableMapsInOrder) {
   }
 }
 
-struct DiscColours {
-  int green = 0, magenta = 0, pale = 0, other = 0;
-};
-
-// The pixels within 30 of the middle of the 320 x 240 window (the planet's disc is 35 in radius).
-DiscColours discColours() {
+// Pixels within 30 of the middle of the window (the planet's disc is 35 in radius): green,
+// magenta, the pale grey-blue, and anything else.
+std::array<int, 4> discColours() {
   const testsupport::Frame frame = testsupport::readFrame();
-  DiscColours counts;
+  std::array<int, 4> counts{};
   for (int y = 90; y <= 150; ++y) {
     for (int x = 130; x <= 190; ++x) {
-      if ((x - 160) * (x - 160) + (y - 120) * (y - 120) > 900) continue;
       const testsupport::Rgb p = frame.at(x, y);
-      const bool strong[3] = {p.r > 200, p.g > 200, p.b > 200};
-      const bool weak[3] = {p.r < 40, p.g < 40, p.b < 40};
-      if (strong[1] && weak[0] && weak[2]) {
-        ++counts.green;
-      } else if (strong[0] && strong[2] && weak[1]) {
-        ++counts.magenta;
-      } else if (std::abs(p.r - 180) < 6 && std::abs(p.g - 200) < 6 && std::abs(p.b - 220) < 6) {
-        ++counts.pale;
+      if ((x - 160) * (x - 160) + (y - 120) * (y - 120) > 900) continue;
+      if (p.g > 200 && p.r < 40 && p.b < 40) {
+        ++counts[0];
+      } else if (p.r > 200 && p.b > 200 && p.g < 40) {
+        ++counts[1];
       } else {
-        ++counts.other;
+        const bool pale =
+            std::abs(p.r - 180) < 6 && std::abs(p.g - 200) < 6 && std::abs(p.b - 220) < 6;
+        ++counts[pale ? 2 : 3];
       }
     }
   }
   return counts;
 }
 
-// Unlit, in full light and with the stars off, the planet shows the map's own colours: both
-// halves of the green and magenta map as it turns, the pale grey-blue one, nothing else (the
-// Earth's clouds would add white at map 3, the Cloud Layer's colour cycling would tint map 1).
+// Unlit, fully bright, without stars: both halves of the green and magenta map as it turns (at
+// map 0, and at map 3, where the Earth's clouds would add white), the pale map untinted (at map
+// 1, which the Cloud Layer's colour cycling would tint), nothing else.
 TEST_F(UserMaps, ThePlanetShowsTheMapsOwnColours) {
-  start({"halves.bmp", "pale.bmp", "halves.bmp", "halves.bmp"});
-  EXPECT_EQ(printed, "");
+  EXPECT_EQ(start({"halves.png", "pale.bmp", "halves.png", "halves.png"}), "");
   testsupport::pressKeys("uvs");  // no stars, manual camera (the planet in the middle), unlit
-  frameAt(20'000);                // past the intro
-  DiscColours halves;
-  for (const char* key : {"0", "3"}) {
-    testsupport::pressKeys(key);
+  testsupport::frameAt(20'000);   // past the intro
+  std::array<int, 4> seen{};
+  for (const char* keys : {"0", "3", "1"}) {
+    testsupport::pressKeys(keys);
     for (int turn = 0; turn < 3; ++turn) {
       testsupport::runFrames(30, 100);  // 60 degrees further round
       impactClock = -2.5f;              // the planet fully bright, no meteor
       frameAfter(16);
-      const DiscColours c = discColours();
-      halves.green += c.green;
-      halves.magenta += c.magenta;
-      // Only the seam between the halves, which the texture filter blends, a pixel or two wide.
-      EXPECT_LT(c.other, 150) << "map " << key << ", turn " << turn;
-      EXPECT_EQ(c.pale, 0) << "map " << key << ", turn " << turn;
+      const std::array<int, 4> c = discColours();
+      for (int i = 0; i < 4; ++i) seen[i] += c[i];
+      // Besides the map's colours only the seam between the halves, blended by the filter.
+      EXPECT_LT(c[3], 150) << "map " << keys << ", turn " << turn;
+      EXPECT_EQ(keys[0] == '1' ? c[0] + c[1] : c[2], 0) << "map " << keys << ", turn " << turn;
     }
   }
-  EXPECT_GT(halves.green, 2000);
-  EXPECT_GT(halves.magenta, 2000);
-  pressKey('1');
-  impactClock = -2.5f;
-  frameAfter(16);
-  const DiscColours c = discColours();
-  EXPECT_EQ(c.green + c.magenta + c.other, 0);
-  EXPECT_GT(c.pale, 2500);
+  EXPECT_GT(seen[0], 2000);
+  EXPECT_GT(seen[1], 2000);
+  EXPECT_GT(seen[2], 3 * 2500);
 }
 
 int slowElapsedMs() {
@@ -171,21 +157,19 @@ int slowElapsedMs() {
 }
 
 // Reading the maps took two seconds of the window's clock: the first frame after it is the
-// animation's first 16 ms. Without maps start-up keeps counting as it always has.
+// animation's first 16 ms. Without maps start-up counts as it always has.
 TEST_F(UserMaps, ReadingTheMapsIsNotAnimationTime) {
   static WindowHost slowHost = ownWindowHost;
   slowHost.elapsedMs = slowElapsedMs;
   for (const bool maps : {true, false}) {
-    if (maps) {
-      start({"halves.bmp"});
-    } else {
-      start({});
-    }
+    start(maps ? std::initializer_list<const char*>{"halves.png"}
+               : std::initializer_list<const char*>{});
     useWindowHost(slowHost);
     loadAllTextures();
-    frameAt(2016);
-    EXPECT_NEAR(now, maps ? 0.016 : 2.016, 1e-9) << (maps ? "with maps" : "without");
-    EXPECT_NEAR(fadeLevel, maps ? 0.016 / 3 : 2.016 / 3, 1e-6);
+    testsupport::frameAt(2016);
+    const double animated = maps ? 0.016 : 2.016;
+    EXPECT_NEAR(now, animated, 1e-9) << (maps ? "with maps" : "without");
+    EXPECT_NEAR(fadeLevel, animated / 3, 1e-6) << (maps ? "with maps" : "without");
   }
 }
 

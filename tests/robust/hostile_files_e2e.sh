@@ -55,30 +55,51 @@ scenario_mixed() {
   cp "$KRATEON_ASSET_DIR/pluto_256.bmp" "$KRATEON_ASSET_DIR/thunder.wav" .
   wav boom.wav 2 44100 16 2147483000 3000 # claims 2 GB of samples
 }
-# The built-in files, and planet maps that cannot be used before one that can: cut short, not a
-# picture, empty, a folder, a pipe, missing, too small, too narrow, a few bytes claiming ten
-# billion pixels.
-bad_maps=(cut.png cut.jpg notes.png empty.png folder.png pipe.png nowhere.png dot.png strip.bmp
-  bomb.png)
+# The built-in files, and planet maps that cannot be used, each with the line it must get,
+# before one that can: a green and magenta map.
+bad_maps=(
+  "cut.png|is cut short: the PNG picture ends early"
+  "cut.jpg|is cut short: the JPEG picture ends early"
+  "damaged.png|cannot be decoded: " # a byte of its data changed, which libpng reports itself
+  "notes.png|is not a PNG, JPEG or BMP picture"
+  "empty.png|is empty"
+  "folder.png|is not a regular file"
+  "pipe.png|is not a regular file"
+  "nowhere.png|cannot be opened: No such file or directory"
+  "sizeless.png|is a damaged PNG picture: its header gives no size"
+  "dot.png|has 1 x 1 pixels, too few for a planet map (16 on each side at least)"
+  "strip.bmp|has 20000 x 10 pixels, too few for a planet map (16 on each side at least)"
+  "bomb.png|claims 100000 x 100000 pixels, more than the 268435456 a planet map may have"
+  "bomb.jpg|claims 65535 x 65535 pixels, more than the 268435456 a planet map may have"
+  "bomb.bmp|claims 30000 x 30000 pixels, more than the 268435456 a planet map may have"
+)
 scenario_maps() {
+  local entry at byte
   cp "$KRATEON_ASSET_DIR"/*.bmp "$KRATEON_ASSET_DIR"/*.wav .
   convert -size 256x128 xc: +noise Random noise.png
   convert noise.png -quality 90 noise.jpg
   head -c "$(($(stat -c %s noise.png) / 2))" noise.png >cut.png
   head -c "$(($(stat -c %s noise.jpg) / 2))" noise.jpg >cut.jpg
+  cp noise.png damaged.png
+  at=$(($(grep -obUa IDAT noise.png | head -1 | cut -d: -f1) + 40))
+  byte=$(od -An -tu1 -j "$at" -N1 noise.png)
+  printf "\\x$(printf %02x $((byte ^ 0x55)))" | dd of=damaged.png bs=1 seek="$at" conv=notrunc 2>/dev/null
   echo "not a picture" >notes.png
   : >empty.png
   mkdir folder.png
   mkfifo pipe.png
+  { printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR' && head -c 30 /dev/zero; } >sizeless.png
   convert -size 1x1 xc:red dot.png
   bmp strip.bmp 20000 10 24
-  { # signature, a header of 100000 x 100000 pixels, the end
-    printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x02\0\0\0'
-    printf '\0\0\0\0\0\0\0\0IEND\0\0\0\0'
-  } >bomb.png
+  # A few bytes each, claiming billions of pixels: signature, header and end.
+  printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x02\0\0\0' >bomb.png
+  printf '\0\0\0\0\0\0\0\0IEND\0\0\0\0' >>bomb.png
+  printf '\xff\xd8\xff\xc0\0\x11\x08\xff\xff\xff\xff\x03\x01\x22\0\x02\x11\x01\x03\x11\x01' >bomb.jpg
+  printf '\xff\xda\0\x0c\x03\x01\0\x02\x11\x03\x11\0\x3f\0\x12\xff\xd9' >>bomb.jpg
+  printf "BM$(le 8 0)$(le 4 54)$(le 4 40)$(le 4 30000)$(le 4 30000)$(le 2 1)$(le 2 24)$(le 24 0)" \
+    >bomb.bmp
   convert -size 64x64 xc:lime -size 64x64 xc:magenta +append +repage halves.png
-  local name
-  for name in "${bad_maps[@]}" halves.png; do program_args+=(--image "$name"); done
+  for entry in "${bad_maps[@]}" halves.png; do program_args+=(--image "${entry%%|*}"); done
 }
 # The green and magenta map on the planet, and nothing white: shares of the pixels in the box
 # around the planet (the screen's middle when there is none).
@@ -88,17 +109,19 @@ map_share() {
   share_where "$1" "$2" "${box:-200x200+300+200}"
 }
 check_maps() {
-  local white lines expected
+  local white lines i
   wait_until 4
   see "[maps] the green and magenta map on the planet" map 'v > 0.3' map_share \
     'g > 0.2 && g > 3 * r && g > 3 * b || r > 0.2 && b > 0.2 && g < 0.3 * r'
   white=$(map_share "$shot_dir/map.png" 'r > 0.7 && g > 0.7 && b > 0.7')
   expect "[maps] no white on the planet ($white)" "$white < 0.01"
-  # One line for each map that cannot be used, naming it, in order.
-  lines=$(cut -d: -f1-2 "$shot_dir/program.err")
-  expected=$(printf 'krateon: %s\n' "${bad_maps[@]}")
-  [[ $lines == "$expected" ]] ||
-    fail "[maps] not one line for each bad map, in order: $(cat "$shot_dir/program.err")"
+  # One line for each map that cannot be used, in order, naming it and why.
+  mapfile -t lines <"$shot_dir/program.err"
+  ((${#lines[@]} == ${#bad_maps[@]})) || fail "[maps] ${#lines[@]} lines for ${#bad_maps[@]} maps"
+  for i in "${!bad_maps[@]}"; do
+    [[ ${lines[i]:-} == "krateon: ${bad_maps[i]%%|*}: ${bad_maps[i]#*|}"* ]] ||
+      fail "[maps] line $((i + 1)) is '${lines[i]:-}', not about ${bad_maps[i]}"
+  done
 }
 scenario_missing() { :; }
 scenario_random() {

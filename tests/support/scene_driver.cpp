@@ -19,6 +19,7 @@
 #include "core/numeric.h"
 #include "core/settings.h"
 #include "fx/particles.h"
+#include "image/texture_table.h"
 #include "sim/impact.h"
 #include "sim/planet.h"
 #include "sim/sound.h"
@@ -63,6 +64,7 @@ void restoreProcessStart() {
   mouseMoved = 0;
   textDisplay = TextDisplay{};
   for (double& t : particleSystem.lastSpawnTime) t = 0;  // the clock starts again from 0
+  userMapCount = 0;  // the first reset comes before any map is loaded
 }
 
 }  // namespace
