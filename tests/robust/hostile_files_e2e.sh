@@ -83,7 +83,8 @@ scenario_maps() {
   cp noise.png damaged.png
   at=$(($(grep -obUa IDAT noise.png | head -1 | cut -d: -f1) + 40))
   byte=$(od -An -tu1 -j "$at" -N1 noise.png)
-  printf "\\x$(printf %02x $((byte ^ 0x55)))" | dd of=damaged.png bs=1 seek="$at" conv=notrunc 2>/dev/null
+  printf "\\x$(printf %02x $((byte ^ 0x55)))" |
+    dd of=damaged.png bs=1 seek="$at" conv=notrunc 2>/dev/null
   echo "not a picture" >notes.png
   : >empty.png
   mkdir folder.png
@@ -91,10 +92,11 @@ scenario_maps() {
   { printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR' && head -c 30 /dev/zero; } >sizeless.png
   convert -size 1x1 xc:red dot.png
   bmp strip.bmp 20000 10 24
-  # A few bytes each, claiming billions of pixels: signature, header and end.
+  # A few bytes each, claiming far more pixels than a map may have: signature, header, end.
   printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x02\0\0\0' >bomb.png
   printf '\0\0\0\0\0\0\0\0IEND\0\0\0\0' >>bomb.png
-  printf '\xff\xd8\xff\xc0\0\x11\x08\xff\xff\xff\xff\x03\x01\x22\0\x02\x11\x01\x03\x11\x01' >bomb.jpg
+  printf '\xff\xd8\xff\xc0\0\x11\x08\xff\xff\xff\xff\x03\x01\x22\0\x02\x11\x01' >bomb.jpg
+  printf '\x03\x11\x01' >>bomb.jpg
   printf '\xff\xda\0\x0c\x03\x01\0\x02\x11\x03\x11\0\x3f\0\x12\xff\xd9' >>bomb.jpg
   printf "BM$(le 8 0)$(le 4 54)$(le 4 40)$(le 4 30000)$(le 4 30000)$(le 2 1)$(le 2 24)$(le 24 0)" \
     >bomb.bmp

@@ -157,7 +157,8 @@ std::string sceneFault() {
   } ranges[] = {
       {"fieldOfView", double(s.fieldOfView), 1, 179}, {"letterbox", double(s.letterbox), 0, 6},
       {"tessellation", double(s.tessellation), 3, 40}, {"polyMode", double(s.polyMode), 0, 2},
-      {"planetImage", double(s.planetImage), 0, double(planetsInCycle() - 1)}, {"readoutMode", double(readoutMode), 0, 2},
+      {"planetImage", double(s.planetImage), 0, double(planetsInCycle() - 1)},
+      {"readoutMode", double(readoutMode), 0, 2},
       {"letterboxStep", double(letterboxStep), -5, 6}, {"fadeLevel", fadeLevel, 0, 1},
       {"impactClock", impactClock, -7, 9}, {"cameraZ", s.cameraZ, -1e300, 1e300},
       {"cameraHeading", cameraHeading, -1e300, 1e300}, {"cameraPitch", cameraPitch, -1e300, 1e300},
