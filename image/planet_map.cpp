@@ -42,7 +42,8 @@ const char* because(const char* format, ...) {
   return reasonText;
 }
 
-// The whole file in memory, or why not. A file that shrinks while being read keeps what was read.
+// The whole file in memory, or why not. A file that shrinks while it is read keeps what was
+// read, and a part that was not there is found missing by the header's checks.
 const char* readWholeFile(const char* fileName, FileBytes& bytes) {
   bool notRegular = false;
   std::FILE* file = openRegularFile(fileName, notRegular);
@@ -61,7 +62,8 @@ const char* readWholeFile(const char* fileName, FileBytes& bytes) {
   } else {
     bytes.data = std::make_unique_for_overwrite<unsigned char[]>(info.st_size);
     bytes.size = std::fread(bytes.data.get(), 1, static_cast<std::size_t>(info.st_size), file);
-    if (bytes.size == 0) problem = because("cannot be read: %s", std::strerror(errno));
+    if (std::ferror(file)) problem = because("cannot be read: %s", std::strerror(errno));
+    if (bytes.size == 0 && problem == nullptr) problem = "is empty";
   }
   std::fclose(file);
   return problem;
