@@ -131,6 +131,18 @@ int readOption(int argc, char** argv, int& i, bool& own) {
     programOptions.textScale = value[0] - '0';
     return kKeepRunning;
   }
+  if (optionNameIs(arg, "--image")) {
+    const char* value = optionValue("--image", argc, argv, i);
+    if (value == nullptr || value[0] == '\0') {
+      return usageError("option '%s' needs a file name", "--image");
+    }
+    static_assert(kMaxImageFiles == 32, "the message below names the limit");
+    if (programOptions.imageFileCount >= kMaxImageFiles) {
+      return usageError("option '%s' may be given at most %s times", "--image", "32");
+    }
+    programOptions.imageFiles[programOptions.imageFileCount++] = value;
+    return kKeepRunning;
+  }
   if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
     return usageError("unrecognized option '%s'", arg);
   }

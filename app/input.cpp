@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/reset.h"
+#include "app/user_maps.h"
 #include "app/window_host.h"
 #include "core/frame_clock.h"
 #include "core/numeric.h"
@@ -18,6 +19,7 @@
 #include "image/texture_table.h"
 #include "sim/fragments.h"
 #include "sim/impact.h"
+#include "sim/planet.h"
 #include "text/text_display.h"
 
 namespace {
@@ -194,7 +196,7 @@ void cyclePolyMode() {
 
 void showPlanetImage(int image) {
   sceneSettings.planetImage = image;
-  textDisplay.showMessage(kImageLines[image]);
+  textDisplay.showMessage(userMapCount > 0 ? userMapLine(image) : kImageLines[image]);
 }
 
 void adjustTessellation(int step) {
@@ -300,13 +302,14 @@ void onKeyboard(unsigned char key, int, int) {
 void handleOptionKey(unsigned char key) {
   const unsigned char option = lowerCase(key);
   if (option >= '0' && option <= '9') {
-    showPlanetImage(option - '0');
+    // A digit beyond the user's maps has no planet to show.
+    if (option - '0' < planetsInCycle()) showPlanetImage(option - '0');
     return;
   }
   switch (option) {
     case 'i': {
       const int image = sceneSettings.planetImage;
-      showPlanetImage(image >= 0 && image < kPlanetImages - 1 ? image + 1 : 0);
+      showPlanetImage(image >= 0 && image < planetsInCycle() - 1 ? image + 1 : 0);
       break;
     }
     case '<':

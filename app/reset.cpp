@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "fx/particles.h"
 #include "sim/impact.h"
+#include "sim/planet.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void resetScene() {
   glClearColor(0, 0, 0, 1);
   exitFadeStart = 0;  // a reset during the exit fade cancels the exit
   restoreDefaults(sceneSettings);
+  keepPlanetInCycle();  // the default planet may lie beyond the user's maps
   fadeLevel = 1.0f;
   paused = 0;
   particleSystem.clearParticles();

@@ -13,6 +13,7 @@
 #include "app/input.h"
 #include "app/reset.h"
 #include "app/text_scale.h"
+#include "app/user_maps.h"
 #include "app/window_host.h"
 #include "backdrop/star_field.h"
 #include "core/frame_clock.h"
@@ -89,6 +90,7 @@ void loadAllTextures() {
   for (const char* fileName : kPlanetImageFiles) {
     storeNextSlot(loadBmpTexture256(fileName, 255, 0, 1));
   }
+  loadUserMaps();
 
   starField.buildStarField(kStarCount, kStarOuterRadius, kStarInnerRadius, kStarShell);
   particleSystem.configureImpactParticles();

@@ -9,10 +9,10 @@ constexpr unsigned kInitialSeed = 22;
 // returns true.
 bool initScene();
 
-// Creates all textures (a missing file leaves 0 in its slot and every copy), then builds the
-// star field, configures the impact particles and resets the planet fragments. A GL context must
-// be current. Called once at start-up; a further call deletes the textures of the previous one
-// and fills the table from slot 0 again.
+// Creates all textures (a missing file leaves 0 in its slot and every copy) and the user's
+// planet maps (loadUserMaps), then builds the star field, configures the impact particles and
+// resets the planet fragments. A GL context must be current. Called once at start-up; a further
+// call deletes the textures of the previous one and fills the table from slot 0 again.
 void loadAllTextures();
 
 // Releases the star field's list, the textures and the sound device.

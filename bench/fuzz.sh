@@ -14,6 +14,7 @@ cxx=${FUZZ_CXX:-clang++}
 # target | scene sources it needs | seed corpus folder | longest input tried (bytes) | libraries
 targets=(
   "fuzz_bmp_decode|image/bmp_decode.cpp|bmp|200000|"
+  "fuzz_picture_header|image/picture_header.cpp image/picture_scale.cpp|picture|100000|"
   "fuzz_text_layout|text/glyph_layout.cpp text/text_display.cpp core/frame_clock.cpp|text|1024|-lGL -lGLU"
 )
 

@@ -44,6 +44,12 @@ void holdFrameClock() {
   held = true;
 }
 
+void discountFrameClock(int ms) {
+  if (ms <= 0) return;
+  lastToolkitMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(lastToolkitMs) +
+                                            static_cast<std::uint32_t>(ms));
+}
+
 void resetFrameClock() {
   lastToolkitMs = 0;
   held = false;

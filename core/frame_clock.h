@@ -35,6 +35,11 @@ void advanceFrameClock(int toolkitMs);
 // it was; a shorter gap counts as usual. Holds for one frame only.
 void holdFrameClock();
 
+// Leaves `ms` toolkit milliseconds out of the next advance: time spent before it on work that
+// is no part of the animation (reading large pictures at start-up), which would otherwise
+// count as animation time in the first frame. Negative values count as 0.
+void discountFrameClock(int ms);
+
 // Puts the frame clock, the frames-per-second counter and the sun timer back to their values
 // at program start, as if no frame had run yet.
 void resetFrameClock();

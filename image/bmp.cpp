@@ -2,12 +2,9 @@
 // directory, decodes it and turns it into a texture.
 #include "image/bmp.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 
+#include "image/regular_file.h"
 #include "image/texture_upload.h"
 
 namespace {
@@ -20,20 +17,11 @@ unsigned char fileBytes[bmpFileBytes(kLargestImage)];
 unsigned char imageRgba[kLargestImage * kLargestImage * 4];
 
 // Reads at most `limit` bytes of `fileName` into fileBytes; `count` gets the number read.
-// False when the file cannot be opened or is not a regular file: a directory opens fine
-// but cannot be read, and a device or pipe could block or never end. The file is opened
-// without blocking, as opening a pipe that no one writes to would wait forever.
+// False when the file cannot be opened or is not a regular file.
 bool readFileStart(const char* fileName, std::size_t limit, std::size_t& count) {
-  if (fileName == nullptr) return false;
-  const int descriptor = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor < 0) return false;
-  struct stat info {};
-  std::FILE* file = nullptr;
-  if (fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) file = fdopen(descriptor, "rb");
-  if (file == nullptr) {
-    close(descriptor);
-    return false;
-  }
+  bool notRegular = false;
+  std::FILE* file = openRegularFile(fileName, notRegular);
+  if (file == nullptr) return false;
   count = std::fread(fileBytes, 1, limit, file);
   std::fclose(file);
   return true;
@@ -44,7 +32,7 @@ GLuint loadBmpTexture(const char* fileName, int n, int alphaValue, int threshold
   std::size_t count = 0;
   if (!readFileStart(fileName, bmpFileBytes(n), count)) return 0;
   decodeBmpImage(fileBytes, count, n, alphaValue, threshold, imageRgba);
-  return createRgbaTexture(imageRgba, n, mipmap, mipmapMinFilter);
+  return createRgbaTexture(imageRgba, n, n, mipmap, mipmapMinFilter);
 }
 
 }  // namespace

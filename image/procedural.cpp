@@ -77,5 +77,6 @@ void computeProceduralImage(ProceduralKind kind, unsigned char* rgba) {
 
 GLuint makeProceduralTexture(ProceduralKind kind, int mipmap) {
   computeProceduralImage(kind, imageRgba);
-  return createRgbaTexture(imageRgba, kProceduralSize, mipmap, GL_NEAREST_MIPMAP_NEAREST);
+  return createRgbaTexture(imageRgba, kProceduralSize, kProceduralSize, mipmap,
+                           GL_NEAREST_MIPMAP_NEAREST);
 }

@@ -5,6 +5,8 @@
 GLuint textureTable[kTextureSlots];  // texture names; 0 = not loaded
 int textureCount = 0;                // 0..16 after start-up
 int planetTextureBase = 0;           // 6 after start-up
+int userMapBase = 0;
+int userMapCount = 0;
 
 GLuint fontTexture = 0;
 GLuint smokeTexture = 0;
@@ -29,4 +31,6 @@ void clearTextureTable() {
   if (textureCount > 0) glDeleteTextures(textureCount, textureTable);
   for (GLuint& name : textureTable) name = 0;
   textureCount = 0;
+  userMapBase = 0;
+  userMapCount = 0;
 }

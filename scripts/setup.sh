@@ -7,6 +7,7 @@ packages=(
   libgl-dev libglu1-mesa-dev freeglut3-dev      # OpenGL, GLU, the window toolkit
   libgl1-mesa-dri                               # Mesa's software renderer
   libsdl2-mixer-dev                             # sound playback
+  libsdl2-image-dev                             # the user's planet maps: PNG, JPEG and BMP
   libfreetype-dev fonts-dejavu-core             # the asset generator renders the font
   libpng-dev                                    # ... and writes the icons
   dpkg-dev file                                 # the Debian package and its Depends

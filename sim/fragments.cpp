@@ -118,13 +118,13 @@ void drawShatteredPlanet() {
   drawCore();
 
   setBodyColour(fb, fb);
-  glBindTexture(GL_TEXTURE_2D, planetTexture(s.planetImage));
+  glBindTexture(GL_TEXTURE_2D, planetBodyTexture(s.planetImage));
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   drawFragmentPatches(kPlanetRadius * s.objectSize, 0);
   glDisable(GL_BLEND);
 
-  if (s.planetImage == kEarthImage) {
+  if (builtInPlanetShown() == kEarthImage) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     const float c = kCloudBrightness * fb;

@@ -65,7 +65,7 @@ void lightScene() {
 void startNextCycle() {
   impactClock = kCycleRestart;
   SceneSettings& s = sceneSettings;
-  s.planetImage = s.planetImage >= kPlanetImages - 1 ? 0 : s.planetImage + 1;
+  s.planetImage = s.planetImage >= planetsInCycle() - 1 ? 0 : s.planetImage + 1;
   const double r = randomUniform(1);
   aimImpact(r < kFacingAimChance ? kFacingAim : kRandomAim);
 }
@@ -199,7 +199,7 @@ void drawImpactScene() {
   if (impactClock > kImpact && impactClock < kFlashEnd) drawFlash();
   updateBrightness();
   if (impactClock <= kBreak) drawPlanet(brightness);
-  if (sceneSettings.planetImage == kEarthImage) drawMoon(brightness);
+  if (builtInPlanetShown() == kEarthImage) drawMoon(brightness);
   if (impactClock > kBreak && impactClock < kCycleEnd) runBreak();
   if (impactClock > kMeteorStart && impactClock < kImpact) drawMeteor();
   if (impactClock > kImpact && impactClock < kImpactDone) strike();

@@ -49,7 +49,7 @@ void drawBody(float b) {
   {
     applyTremble();
     applyPlanetSpin();
-    glBindTexture(GL_TEXTURE_2D, planetTexture(s.planetImage));
+    glBindTexture(GL_TEXTURE_2D, planetBodyTexture(s.planetImage));
     drawSphere(kPlanetRadius * s.objectSize, s.tessellation, s.tessellation, 1, 1, 0, 0);
   }
   glPopMatrix();
@@ -104,14 +104,34 @@ void drawCloudLayer(float b) {
 
 }  // namespace
 
+int planetsInCycle() {
+  return userMapCount > 0 ? userMapCount : kPlanetImages;
+}
+
+void keepPlanetInCycle() {
+  int& planet = sceneSettings.planetImage;
+  if (planet < 0 || planet >= planetsInCycle()) planet = 0;
+}
+
+int builtInPlanetShown() {
+  return userMapCount > 0 ? -1 : sceneSettings.planetImage;
+}
+
 GLuint planetTexture(int image) {
   const int slot = planetTextureBase + image;
   if (image < 0 || image >= kPlanetImages || slot < 0 || slot >= kTextureSlots) return 0;
   return textureTable[slot];
 }
 
+GLuint planetBodyTexture(int planet) {
+  if (userMapCount == 0) return planetTexture(planet);
+  const int slot = userMapBase + planet;
+  if (planet < 0 || planet >= userMapCount || slot < 0 || slot >= kTextureSlots) return 0;
+  return textureTable[slot];
+}
+
 void setBodyColour(float b, float alpha) {
-  if (sceneSettings.planetImage != kCloudImage) {
+  if (builtInPlanetShown() != kCloudImage) {
     glColor4f(b, b, b, alpha);
     return;
   }
@@ -141,7 +161,7 @@ void drawPlanet(float b) {
   drawBody(b);
   if (s.spotlightsOn) glDisable(GL_LIGHTING);
   if (impactClock > kGlowStart && impactClock < kGlowEnd) drawGlowLayer();
-  if (s.planetImage == kEarthImage) drawCloudLayer(b);
+  if (builtInPlanetShown() == kEarthImage) drawCloudLayer(b);
   glDisable(GL_CULL_FACE);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_TEXTURE_2D);

@@ -29,17 +29,34 @@ void drawSphere(double radius, int slices, int stacks, double uScale, double vSc
 void drawSpherePatch(float radius, int slices, int stacks, float uOffset, float vOffset,
                      float uStart, float vStart, float uEnd, float vEnd);
 
-// Body, glow layer (1 < impactClock < 5) and cloud layer (image 3) at the given brightness.
+// Body, glow layer (1 < impactClock < 5) and cloud layer (built-in image 3) at the given
+// brightness.
 void drawPlanet(float brightness);
 
 // The moon of the Earth image, circling at 15 degrees per second.
 void drawMoon(float brightness);
 
+// The planets of the cycle, by the number in planetImage: the user's maps when any loaded,
+// else the ten built-in images.
+int planetsInCycle();
+
+// Puts a planetImage outside the cycle (a start value beyond the user's maps) on planet 0.
+void keepPlanetInCycle();
+
+// The built-in image the planet shows, or -1 while the user's maps are shown: the Earth's
+// clouds and moon and the Cloud Layer's colours belong to those images alone.
+int builtInPlanetShown();
+
 // Shared with the shattered planet:
-// The texture of a planet image, 0 when the number is out of range or the image not loaded.
+// The texture of a built-in planet image (the meteor, moon, clouds and core use them whatever
+// the cycle shows), 0 when the number is out of range or the image not loaded.
 GLuint planetTexture(int image);
 
-// The body colour at a brightness with an alpha: colour-cycled for image 1, grey otherwise.
+// The texture of planet `planet` of the cycle, 0 when out of range or not loaded.
+GLuint planetBodyTexture(int planet);
+
+// The body colour at a brightness with an alpha: colour-cycled for built-in image 1, grey
+// otherwise.
 void setBodyColour(float brightness, float alpha);
 
 // Turns the current matrix by the planet's spin, 20 degrees per second of the scene clock.

@@ -46,7 +46,7 @@ Section ^games$
 Priority ^optional$
 Maintainer ^[^<]+<[^@>]+@[^>]+>$
 Description ^3-D\ animation\ .*
-Depends (^|\ )libc6\ .*libglut.*libsdl2-mixer
+Depends (^|\ )libc6\ .*libglut.*libsdl2-image.*libsdl2-mixer
 EOF
 lines=$(dpkg-deb -f "$deb" Description | wc -l)
 expect "a long description under the synopsis ($lines lines)" "$lines >= 5"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program started in folders of hostile data files (every image and sound missing,
 # empty, cut short, a folder, a device, a pipe, random bytes, a BMP of another size or depth, a
-# WAV with a lying header) through a click and the break that follows: it must keep drawing,
-# play what is playable, end with status 0 on Escape, write nothing, and (in a sanitizer build)
+# WAV with a lying header), and with hostile planet maps of its own (--image), through a click
+# and the break that follows: it must keep drawing, play what is playable, say one line for each
+# map it cannot use, end with status 0 on Escape, write nothing, and (in a sanitizer build)
 # raise no report.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
@@ -54,6 +55,76 @@ scenario_mixed() {
   cp "$KRATEON_ASSET_DIR/pluto_256.bmp" "$KRATEON_ASSET_DIR/thunder.wav" .
   wav boom.wav 2 44100 16 2147483000 3000 # claims 2 GB of samples
 }
+# The built-in files, and planet maps that cannot be used, each with the line it must get,
+# before one that can: a green and magenta map.
+bad_maps=(
+  "cut.png|is cut short: the PNG picture ends early"
+  "cut.jpg|is cut short: the JPEG picture ends early"
+  "damaged.png|cannot be decoded: " # a byte of its data changed, which libpng reports itself
+  "notes.png|is not a PNG, JPEG or BMP picture"
+  "empty.png|is empty"
+  "folder.png|is not a regular file"
+  "pipe.png|is not a regular file"
+  "nowhere.png|cannot be opened: No such file or directory"
+  "sizeless.png|is a damaged PNG picture: its header gives no size"
+  "dot.png|has 1 x 1 pixels, too few for a planet map (16 on each side at least)"
+  "strip.bmp|has 20000 x 10 pixels, too few for a planet map (16 on each side at least)"
+  "bomb.png|claims 100000 x 100000 pixels, more than the 268435456 a planet map may have"
+  "bomb.jpg|claims 65535 x 65535 pixels, more than the 268435456 a planet map may have"
+  "bomb.bmp|claims 30000 x 30000 pixels, more than the 268435456 a planet map may have"
+)
+scenario_maps() {
+  local entry at byte
+  cp "$KRATEON_ASSET_DIR"/*.bmp "$KRATEON_ASSET_DIR"/*.wav .
+  convert -size 256x128 xc: +noise Random noise.png
+  convert noise.png -quality 90 noise.jpg
+  head -c "$(($(stat -c %s noise.png) / 2))" noise.png >cut.png
+  head -c "$(($(stat -c %s noise.jpg) / 2))" noise.jpg >cut.jpg
+  cp noise.png damaged.png
+  at=$(($(grep -obUa IDAT noise.png | head -1 | cut -d: -f1) + 40))
+  byte=$(od -An -tu1 -j "$at" -N1 noise.png)
+  printf "\\x$(printf %02x $((byte ^ 0x55)))" |
+    dd of=damaged.png bs=1 seek="$at" conv=notrunc 2>/dev/null
+  echo "not a picture" >notes.png
+  : >empty.png
+  mkdir folder.png
+  mkfifo pipe.png
+  { printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR' && head -c 30 /dev/zero; } >sizeless.png
+  convert -size 1x1 xc:red dot.png
+  bmp strip.bmp 20000 10 24
+  # A few bytes each, claiming far more pixels than a map may have: signature, header, end.
+  printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x02\0\0\0' >bomb.png
+  printf '\0\0\0\0\0\0\0\0IEND\0\0\0\0' >>bomb.png
+  printf '\xff\xd8\xff\xc0\0\x11\x08\xff\xff\xff\xff\x03\x01\x22\0\x02\x11\x01' >bomb.jpg
+  printf '\x03\x11\x01' >>bomb.jpg
+  printf '\xff\xda\0\x0c\x03\x01\0\x02\x11\x03\x11\0\x3f\0\x12\xff\xd9' >>bomb.jpg
+  printf "BM$(le 8 0)$(le 4 54)$(le 4 40)$(le 4 30000)$(le 4 30000)$(le 2 1)$(le 2 24)$(le 24 0)" \
+    >bomb.bmp
+  convert -size 64x64 xc:lime -size 64x64 xc:magenta +append +repage halves.png
+  for entry in "${bad_maps[@]}" halves.png; do program_args+=(--image "${entry%%|*}"); done
+}
+# The green and magenta map on the planet, and nothing white: shares of the pixels in the box
+# around the planet (the screen's middle when there is none).
+map_share() {
+  local box
+  box=$(planet_box "$1")
+  share_where "$1" "$2" "${box:-200x200+300+200}"
+}
+check_maps() {
+  local white lines i
+  wait_until 4
+  see "[maps] the green and magenta map on the planet" map 'v > 0.3' map_share \
+    'g > 0.2 && g > 3 * r && g > 3 * b || r > 0.2 && b > 0.2 && g < 0.3 * r'
+  white=$(map_share "$shot_dir/map.png" 'r > 0.7 && g > 0.7 && b > 0.7')
+  expect "[maps] no white on the planet ($white)" "$white < 0.01"
+  # One line for each map that cannot be used, in order, naming it and why.
+  mapfile -t lines <"$shot_dir/program.err"
+  ((${#lines[@]} == ${#bad_maps[@]})) || fail "[maps] ${#lines[@]} lines for ${#bad_maps[@]} maps"
+  for i in "${!bad_maps[@]}"; do
+    [[ ${lines[i]:-} == "krateon: ${bad_maps[i]%%|*}: ${bad_maps[i]#*|}"* ]] ||
+      fail "[maps] line $((i + 1)) is '${lines[i]:-}', not about ${bad_maps[i]}"
+  done
+}
 scenario_missing() { :; }
 scenario_random() {
   local name
@@ -82,9 +153,11 @@ try_folder() {
   source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
   x_session_start 800x600x24
   mkdir "$x_session_dir/data" && cd "$x_session_dir/data"
+  program_args=()
   "scenario_$scenario"
   before=$(listing)
-  program_start . "$KRATEON_PROGRAM" "${display_pace[@]}"
+  program_start . "$KRATEON_PROGRAM" "${display_pace[@]}" "${program_args[@]}"
+  [[ $scenario != maps ]] || check_maps
   wait_until 1
   clicked_at=$(sound_now)
   click 400 300
@@ -109,13 +182,13 @@ try_folder() {
   finish
 }
 
-# The four folders are tried at the same time.
+# The five folders are tried at the same time.
 shots=${KRATEON_ARTIFACT_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/krateon-hostile.XXXXXX")}
 rm -rf "$shots" && mkdir -p "$shots"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 trap 'exit 143' TERM INT HUP
-for scenario in mixed missing random special; do
+for scenario in mixed missing random special maps; do
   try_folder "$scenario" >"$shots/$scenario.log" 2>&1 &
   pids+=($!)
 done

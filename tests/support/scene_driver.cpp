@@ -14,11 +14,14 @@
 #include "app/input.h"
 #include "app/own_window.h"
 #include "app/startup.h"
+#include "app/window_host.h"
 #include "core/frame_clock.h"
 #include "core/numeric.h"
 #include "core/settings.h"
 #include "fx/particles.h"
+#include "image/texture_table.h"
 #include "sim/impact.h"
+#include "sim/planet.h"
 #include "sim/sound.h"
 #include "sim/sun.h"
 #include "text/text_display.h"
@@ -32,6 +35,18 @@ bool frameDrawn = false;  // a frame waits in the back buffer for its swap
 std::vector<SoundCall> sounds;
 
 void noDisplay() {}
+
+int syntheticElapsedMs() {
+  return clockMs;
+}
+
+// freeglut's own window, whose elapsed time is the synthetic clock: what start-up measures of
+// its own time is measured on the clock the frames run on.
+WindowHost testWindowHost() {
+  WindowHost host = ownWindowHost;
+  host.elapsedMs = syntheticElapsedMs;
+  return host;
+}
 
 // The values a fresh process starts with, for what initScene leaves as it finds it.
 void restoreProcessStart() {
@@ -49,6 +64,7 @@ void restoreProcessStart() {
   mouseMoved = 0;
   textDisplay = TextDisplay{};
   for (double& t : particleSystem.lastSpawnTime) t = 0;  // the clock starts again from 0
+  userMapCount = 0;  // the first reset comes before any map is loaded
 }
 
 }  // namespace
@@ -62,7 +78,8 @@ void startScene(int width, int height) {
     std::filesystem::current_path(KRATEON_ASSET_DIR);
   }
   restoreProcessStart();
-  useWindowHost(ownWindowHost);
+  static const WindowHost host = testWindowHost();
+  useWindowHost(host);
   clockMs = 0;
   elapsedMs = 0;
   seedRandom(kInitialSeed);
@@ -140,7 +157,8 @@ std::string sceneFault() {
   } ranges[] = {
       {"fieldOfView", double(s.fieldOfView), 1, 179}, {"letterbox", double(s.letterbox), 0, 6},
       {"tessellation", double(s.tessellation), 3, 40}, {"polyMode", double(s.polyMode), 0, 2},
-      {"planetImage", double(s.planetImage), 0, 9}, {"readoutMode", double(readoutMode), 0, 2},
+      {"planetImage", double(s.planetImage), 0, double(planetsInCycle() - 1)},
+      {"readoutMode", double(readoutMode), 0, 2},
       {"letterboxStep", double(letterboxStep), -5, 6}, {"fadeLevel", fadeLevel, 0, 1},
       {"impactClock", impactClock, -7, 9}, {"cameraZ", s.cameraZ, -1e300, 1e300},
       {"cameraHeading", cameraHeading, -1e300, 1e300}, {"cameraPitch", cameraPitch, -1e300, 1e300},

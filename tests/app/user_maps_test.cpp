@@ -1,0 +1,176 @@
+// The user's planet maps in the running scene: the cycle, its keys and messages through the
+// usable maps in order (the built-in planets when none is), the maps' own colours read back
+// from the planet without the built-in planets' extras, and the reading time kept out of the
+// animation.
+#include <SDL2/SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/own_window.h"
+#include "app/startup.h"
+#include "app/window_host.h"
+#include "core/frame_clock.h"
+#include "core/settings.h"
+#include "sim/impact.h"
+#include "support/scene_driver.h"
+
+namespace {
+
+using testsupport::frameAfter;
+using testsupport::pressKey;
+
+std::string folder;
+std::string paths[kMaxImageFiles];
+
+// A picture whose left half is one colour and right half another, saved as the name says.
+void saveHalves(const std::string& name, int width, int height, SDL_Color left, SDL_Color right) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, SDL_PIXELFORMAT_RGB24);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const SDL_Color c = x < width / 2 ? left : right;
+      Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + 3 * x;
+      p[0] = c.r, p[1] = c.g, p[2] = c.b;
+    }
+  }
+  const std::string file = folder + "/" + name;
+  ASSERT_EQ(name.ends_with(".bmp") ? SDL_SaveBMP(s, file.c_str()) : IMG_SavePNG(s, file.c_str()),
+            0);
+  SDL_FreeSurface(s);
+}
+
+class UserMaps : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char pattern[] = "/tmp/krateon-user-maps.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+    saveHalves("halves.png", 64, 32, {0, 255, 0, 255}, {255, 0, 255, 255});  // green, magenta
+    saveHalves("pale.bmp", 16, 16, {180, 200, 220, 255}, {180, 200, 220, 255});
+    std::ofstream(folder + "/notes.png") << "not a picture\n";
+  }
+  static void TearDownTestSuite() { std::system(("rm -rf '" + folder + "'").c_str()); }
+  void TearDown() override { programOptions.imageFileCount = 0; }
+
+  // The scene started as with --image for each file of the folder, in order; what it printed.
+  std::string start(std::initializer_list<const char*> names) {
+    programOptions.imageFileCount = 0;
+    for (const char* name : names) {
+      paths[programOptions.imageFileCount] = folder + "/" + name;
+      programOptions.imageFiles[programOptions.imageFileCount] =
+          paths[programOptions.imageFileCount].c_str();
+      ++programOptions.imageFileCount;
+    }
+    ::testing::internal::CaptureStderr();
+    testsupport::startScene(320, 240);
+    return ::testing::internal::GetCapturedStderr();
+  }
+};
+
+// With no usable map the built-in planets stay, from the Earth. With two, the start value 3 is
+// taken to the first; each key shows its map by name, a digit without a map changes nothing,
+// the cycle wraps after the last map, and a reset goes back to the first.
+TEST_F(UserMaps, TheCycleRunsThroughTheUsableMapsInOrder) {
+  EXPECT_EQ(start({"notes.png"}),
+            "krateon: " + folder + "/notes.png: is not a PNG, JPEG or BMP picture\n");
+  EXPECT_EQ(sceneSettings.planetImage, 3);
+  pressKey('9');
+  EXPECT_EQ(testsupport::messageText(), "Image 9/9: Pluto");
+  start({"halves.png", "notes.png", "pale.bmp"});
+  EXPECT_EQ(sceneSettings.planetImage, 0);
+  const struct {
+    unsigned char key;
+    int planet;
+    const char* message;
+  } keys[] = {{'i', 1, "Image 1/1: pale.bmp"}, {'i', 0, "Image 0/1: halves.png"},
+              {'1', 1, "Image 1/1: pale.bmp"}, {'2', 1, "Image 1/1: pale.bmp"},
+              {'9', 1, "Image 1/1: pale.bmp"}, {'0', 0, "Image 0/1: halves.png"},
+              {'I', 1, "Image 1/1: pale.bmp"}, {'r', 0, "Reset"}};
+  for (const auto& k : keys) {
+    pressKey(k.key);
+    EXPECT_EQ(sceneSettings.planetImage, k.planet) << "key " << k.key;
+    EXPECT_EQ(testsupport::messageText(), k.message) << "key " << k.key;
+  }
+  for (const int next : {1, 0, 1}) {
+    impactClock = 8.99f;
+    frameAfter(16);
+    EXPECT_EQ(sceneSettings.planetImage, next);
+  }
+}
+
+// Pixels within 30 of the middle of the window (the planet's disc is 35 in radius): green,
+// magenta, the pale grey-blue, and anything else.
+std::array<int, 4> discColours() {
+  const testsupport::Frame frame = testsupport::readFrame();
+  std::array<int, 4> counts{};
+  for (int y = 90; y <= 150; ++y) {
+    for (int x = 130; x <= 190; ++x) {
+      const testsupport::Rgb p = frame.at(x, y);
+      if ((x - 160) * (x - 160) + (y - 120) * (y - 120) > 900) continue;
+      if (p.g > 200 && p.r < 40 && p.b < 40) {
+        ++counts[0];
+      } else if (p.r > 200 && p.b > 200 && p.g < 40) {
+        ++counts[1];
+      } else {
+        const bool pale =
+            std::abs(p.r - 180) < 6 && std::abs(p.g - 200) < 6 && std::abs(p.b - 220) < 6;
+        ++counts[pale ? 2 : 3];
+      }
+    }
+  }
+  return counts;
+}
+
+// Unlit, fully bright, without stars: both halves of the green and magenta map as it turns (at
+// map 0, and at map 3, where the Earth's clouds would add white), the pale map untinted (at map
+// 1, which the Cloud Layer's colour cycling would tint), nothing else.
+TEST_F(UserMaps, ThePlanetShowsTheMapsOwnColours) {
+  EXPECT_EQ(start({"halves.png", "pale.bmp", "halves.png", "halves.png"}), "");
+  testsupport::pressKeys("uvs");  // no stars, manual camera (the planet in the middle), unlit
+  testsupport::frameAt(20'000);   // past the intro
+  std::array<int, 4> seen{};
+  for (const char* keys : {"0", "3", "1"}) {
+    testsupport::pressKeys(keys);
+    for (int turn = 0; turn < 3; ++turn) {
+      testsupport::runFrames(30, 100);  // 60 degrees further round
+      impactClock = -2.5f;              // the planet fully bright, no meteor
+      frameAfter(16);
+      const std::array<int, 4> c = discColours();
+      for (int i = 0; i < 4; ++i) seen[i] += c[i];
+      // Besides the map's colours only the seam between the halves, blended by the filter.
+      EXPECT_LT(c[3], 150) << "map " << keys << ", turn " << turn;
+      EXPECT_EQ(keys[0] == '1' ? c[0] + c[1] : c[2], 0) << "map " << keys << ", turn " << turn;
+    }
+  }
+  EXPECT_GT(seen[0], 2000);
+  EXPECT_GT(seen[1], 2000);
+  EXPECT_GT(seen[2], 3 * 2500);
+}
+
+int slowElapsedMs() {
+  static int ms = 0;
+  return ms += 2000;
+}
+
+// Reading the maps took two seconds of the window's clock: the first frame after it is the
+// animation's first 16 ms. Without maps start-up counts as it always has.
+TEST_F(UserMaps, ReadingTheMapsIsNotAnimationTime) {
+  static WindowHost slowHost = ownWindowHost;
+  slowHost.elapsedMs = slowElapsedMs;
+  for (const bool maps : {true, false}) {
+    start(maps ? std::initializer_list<const char*>{"halves.png"}
+               : std::initializer_list<const char*>{});
+    useWindowHost(slowHost);
+    loadAllTextures();
+    testsupport::frameAt(2016);
+    const double animated = maps ? 0.016 : 2.016;
+    EXPECT_NEAR(now, animated, 1e-9) << (maps ? "with maps" : "without");
+    EXPECT_NEAR(fadeLevel, animated / 3, 1e-6) << (maps ? "with maps" : "without");
+  }
+}
+
+}  // namespace

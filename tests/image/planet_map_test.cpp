@@ -1,0 +1,231 @@
+// The user's planet maps: headers read from plain bytes, the box filter with its results written
+// out, and files made here, decoded upright and scaled to powers of two, or refused with their
+// reason while the decoders' libraries print nothing. Also built with the sanitizers.
+#include <SDL2/SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/picture_header.h"
+#include "image/picture_scale.h"
+#include "image/planet_map.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Rgb = std::array<int, 3>;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+Bytes number(unsigned long value, int count, bool bigEndian) {
+  Bytes bytes;
+  for (int i = 0; i < count; ++i) bytes.push_back(value >> 8 * (bigEndian ? count - 1 - i : i));
+  return bytes;
+}
+Bytes be(unsigned long value, int count) {
+  return number(value, count, true);
+}
+Bytes le(unsigned long value, int count) {
+  return number(value, count, false);
+}
+Bytes cut(Bytes bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
+// Signature, IHDR and (unless left out) IEND; checksums are the decoder's business.
+Bytes png(unsigned long width, unsigned long height, bool end = true) {
+  const Bytes sig = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, ihdr = {'I', 'H', 'D', 'R'};
+  const Bytes tail = end ? be(0, 4) + Bytes{'I', 'E', 'N', 'D'} + be(0, 4) : Bytes{};
+  return sig + be(13, 4) + ihdr + be(width, 4) + be(height, 4) + Bytes{8, 2, 0, 0, 0, 0, 0, 0, 0} +
+         tail;
+}
+
+// An EXIF segment holding a thumbnail's frame header and end, the frame header, a scan with a
+// stuffed FF 00 and a restart marker, and (unless left out) the end.
+Bytes jpeg(unsigned long width, unsigned long height, bool end = true) {
+  const Bytes exif = {0xFF, 0xD8, 0xFF, 0xE1, 0,  17, 'E',  'x',  'i',  'f',  0, 0,  0xFF,
+                      0xD8, 0xFF, 0xC0, 0,    17, 8,  0xFF, 0xD9, 0xFF, 0xC0, 0, 17, 8};
+  const Bytes scan = {3, 1, 0x22, 0,    2, 0x11, 1, 3,    0x11, 1,    0xFF, 0xDA, 0,    12,   3,
+                      1, 0, 2,    0x11, 3, 0x11, 0, 0x3F, 0,    0x12, 0xFF, 0,    0xFF, 0xD0, 0x78};
+  return exif + be(height, 2) + be(width, 2) + scan + (end ? Bytes{0xFF, 0xD9} : Bytes{});
+}
+
+// A BMP with the Windows information header (or the old core one) and `data` pixel bytes.
+Bytes bmp(long width, long height, int bits, std::size_t data, bool core = false) {
+  const int n = core ? 2 : 4;
+  return Bytes{'B', 'M'} + le(0, 8) + le(core ? 26 : 54, 4) + le(core ? 12 : 40, 4) + le(width, n) +
+         le(height, n) + le(1, 2) + le(bits, 2) + Bytes(core ? 0 : 24, 0) + Bytes(data, 0x40);
+}
+
+TEST(PictureHeader, KindSizeAndWholeness) {
+  const struct {
+    const char* name;
+    Bytes bytes;
+    PictureKind kind;
+    long long width, height;
+    bool complete;
+  } cases[] = {
+      {"PNG", png(300, 150), PictureKind::kPng, 300, 150, true},
+      {"PNG without IEND", png(300, 150, false), PictureKind::kPng, 300, 150, false},
+      {"PNG cut in a chunk", cut(png(300, 150), 40), PictureKind::kPng, 300, 150, false},
+      {"PNG signature alone", cut(png(1, 1), 8), PictureKind::kPng, 0, 0, false},
+      {"JPEG after a thumbnail", jpeg(640, 320), PictureKind::kJpeg, 640, 320, true},
+      {"JPEG without its end", jpeg(640, 320, false), PictureKind::kJpeg, 640, 320, false},
+      {"JPEG cut in its frame", cut(jpeg(640, 320), 28), PictureKind::kJpeg, 0, 0, false},
+      {"BMP top-down", bmp(20, -10, 24, 600), PictureKind::kBmp, 20, 10, true},
+      {"BMP a byte short", bmp(20, 10, 24, 599), PictureKind::kBmp, 20, 10, false},
+      {"BMP rows in words", bmp(3, 2, 8, 8), PictureKind::kBmp, 3, 2, true},
+      {"BMP core header", bmp(30, 20, 24, 20 * 92, true), PictureKind::kBmp, 30, 20, true},
+      {"BMP negative width", bmp(-20, 10, 24, 600), PictureKind::kBmp, 0, 10, false},
+      {"text", {'h', 'e', 'l', 'l', 'o'}, PictureKind::kUnknown, 0, 0, false},
+      {"nothing", {}, PictureKind::kUnknown, 0, 0, false},
+  };
+  for (const auto& c : cases) {
+    // An exact copy, so that the sanitizers see any read past the end.
+    const auto copy = std::make_unique<unsigned char[]>(c.bytes.size());
+    std::copy(c.bytes.begin(), c.bytes.end(), copy.get());
+    const PictureHeader h =
+        readPictureHeader(c.bytes.empty() ? nullptr : copy.get(), c.bytes.size());
+    EXPECT_EQ(h.kind, c.kind) << c.name;
+    EXPECT_EQ(h.width, c.width) << c.name;
+    EXPECT_EQ(h.height, c.height) << c.name;
+    EXPECT_EQ(h.complete, c.complete) << c.name;
+  }
+}
+
+// `pixels` (width x height, `pixelBytes` a pixel, red, green and blue at `at`, rows of
+// `rowBytes`) scaled to toWidth x toHeight; empty when refused. Every alpha must be 255.
+std::vector<Rgb> scaled(const Bytes& pixels, int width, int height, int pixelBytes,
+                        std::array<int, 3> at, int rowBytes, int toWidth, int toHeight) {
+  const PictureView view{pixels.data(), width, height, rowBytes, pixelBytes, at[0], at[1], at[2]};
+  Bytes rgba(static_cast<std::size_t>(toWidth) * toHeight * 4, 0xAB);
+  std::vector<Rgb> out;
+  if (!scalePicture(view, toWidth, toHeight, rgba.data())) return out;
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    EXPECT_EQ(rgba[i + 3], 255) << "pixel " << i / 4;
+    out.push_back({rgba[i], rgba[i + 1], rgba[i + 2]});
+  }
+  return out;
+}
+
+TEST(PictureScale, EachPixelIsTheMeanOfTheAreaItCovers) {
+  const std::array<int, 3> rgb{0, 1, 2};
+  const struct {
+    const char* name;
+    std::vector<Rgb> result, expected;
+  } cases[] = {
+      {"2 x 2 blocks",
+       scaled({0, 0, 0, 40, 80,  120, 10,  10,  10,  50,  90,  130, 100, 0,   0, 100,
+               0, 0, 0, 0,  0,   0,   0,   0,   255, 255, 255, 255, 255, 255, 1, 1,
+               1, 2, 2, 2,  255, 255, 255, 255, 255, 255, 3,   3,   3,   4,   4, 4},
+              4, 4, 3, rgb, 12, 2, 2),
+       {{60, 20, 30}, {15, 25, 35}, {255, 255, 255}, {3, 3, 3}}},
+      {"three to two, the middle split",
+       scaled({30, 0, 0, 90, 0, 0, 150, 0, 0}, 3, 1, 3, rgb, 9, 2, 1),
+       {{50, 0, 0}, {130, 0, 0}}},
+      {"blue first, alpha, padded rows",
+       scaled({1, 2, 3, 99, 4, 5, 6, 99, 77, 77, 7, 8, 9, 99, 10, 11, 12, 99, 77, 77}, 2, 2, 4,
+              {2, 1, 0}, 10, 1, 1),
+       {{8, 7, 6}}},
+      {"no target", scaled({1, 2, 3}, 1, 1, 3, rgb, 3, 0, 1), {}},
+      {"too wide a target", scaled({1, 2, 3}, 1, 1, 3, rgb, 3, 4096, 1), {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.name;
+}
+
+class PlanetMapFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/krateon-maps.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+  std::string path(const char* name) const { return folder + "/" + name; }
+  std::string folder;
+};
+
+// Green top left, magenta top right, blue bottom left, yellow bottom right.
+constexpr Rgb kQuadrants[4] = {{0, 255, 0}, {255, 0, 255}, {0, 0, 255}, {255, 255, 0}};
+int quadrant(int x, int y, int width, int height) {
+  return (y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1);
+}
+
+// A width x height picture of the quadrants saved as the name's kind says (a "palette" PNG has
+// four indexed colours).
+void savePicture(const std::string& file, int width, int height) {
+  const bool palette = file.find("palette") != std::string::npos;
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(
+      0, width, height, 0, palette ? SDL_PIXELFORMAT_INDEX8 : SDL_PIXELFORMAT_RGB24);
+  SDL_Color colours[4];
+  for (int i = 0; i < 4; ++i) {
+    colours[i] = {Uint8(kQuadrants[i][0]), Uint8(kQuadrants[i][1]), Uint8(kQuadrants[i][2]), 255};
+  }
+  if (palette) SDL_SetPaletteColors(s->format->palette, colours, 0, 4);
+  for (int y = 0; y < height; ++y) {
+    auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
+    for (int x = 0; x < width; ++x) {
+      const int q = quadrant(x, y, width, height);
+      for (int i = 0; i < (palette ? 1 : 3); ++i) {
+        row[x * (palette ? 1 : 3) + i] = palette ? q : kQuadrants[q][i];
+      }
+    }
+  }
+  const std::string kind = file.substr(file.size() - 3);
+  const char* name = file.c_str();
+  const int status = kind == "jpg"   ? IMG_SaveJPG(s, name, 95)
+                     : kind == "bmp" ? SDL_SaveBMP(s, name)
+                                     : IMG_SavePNG(s, name);
+  SDL_FreeSurface(s);
+  ASSERT_EQ(status, 0) << file << ": " << SDL_GetError();
+}
+
+// Every format, scaled to the nearest powers of two within the largest sides given, upright:
+// the picture's top row is the map's first (the north pole). 96 x 48 becomes 128 x 64 with no
+// blur at the quadrants' edges (a target pixel there covers three quarters of one source pixel).
+TEST_F(PlanetMapFiles, FilesDecodeUprightAndScaledToPowersOfTwo) {
+  const struct {
+    const char* name;
+    int width, height, largestWidth, largestHeight, mapWidth, mapHeight;
+    int tolerance;  // JPEG is lossy and blurs edges
+  } cases[] = {
+      {"rgb.png", 96, 48, 2048, 1024, 128, 64, 0},
+      {"palette.png", 96, 48, 2048, 1024, 128, 64, 0},
+      {"photo.jpg", 96, 48, 2048, 1024, 128, 64, 12},
+      {"windows.bmp", 96, 48, 2048, 1024, 128, 64, 0},
+      {"tall.bmp", 50, 300, 2048, 1024, 64, 256, -1},  // 300 rows blur at the middle
+      {"large.png", 4096, 2048, 2048, 1024, 2048, 1024, 0},
+      {"small texture.png", 4096, 2048, 64, 32, 64, 32, 0},
+  };
+  for (const auto& c : cases) {
+    savePicture(path(c.name), c.width, c.height);
+    PlanetMap map;
+    const char* reason = nullptr;
+    ASSERT_TRUE(readPlanetMap(path(c.name).c_str(), c.largestWidth, c.largestHeight, map, reason))
+        << c.name << ": " << reason;
+    ASSERT_EQ(map.width, c.mapWidth) << c.name;
+    ASSERT_EQ(map.height, c.mapHeight) << c.name;
+    const int w = map.width, h = map.height;
+    std::vector<std::array<int, 2>> probes = {
+        {w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+    if (c.tolerance == 0)
+      probes.insert(probes.end(), {{w / 2 - 1, 0}, {w / 2, 0}, {0, h / 2 - 1}, {0, h / 2}});
+    for (const auto& [x, y] : probes) {
+      const unsigned char* p = map.rgba + (static_cast<std::size_t>(y) * w + x) * 4;
+      for (int i = 0; i < 4; ++i) {
+        const int expected = i < 3 ? kQuadrants[quadrant(x, y, w, h)][i] : 255;
+        EXPECT_NEAR(p[i], expected, std::max(c.tolerance, 0)) << c.name << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+}  // namespace
