@@ -1,5 +1,6 @@
-// The command line: Krateon's own options, the usage text and the version, and the answers to
-// mistakes; all of it before any display is opened, so it works without an X server.
+// The command line: Krateon's own options in one table, from which the usage text is made too,
+// the answers to mistakes, and the settings the user starts with; all of it before any display
+// is opened, so it works without an X server.
 #include "app/command_line.h"
 
 #include <cctype>
@@ -7,74 +8,79 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+
+#include <strings.h>
+
+#include "core/settings.h"
 
 namespace {
 
 constexpr int kKeepRunning = -1;
 constexpr int kUsageError = 2;
-constexpr int kMinFramesPerSecond = 1;
-constexpr int kMaxFramesPerSecond = 1000;
 constexpr int kForeignWindowFramesPerSecond = 60;  // a screensaver sleeps between frames
 constexpr unsigned long kLargestWindowId = 0xffffffffUL;
+constexpr int kUsageColumn = 22;  // where the descriptions start in the usage text
+constexpr int kUsageWidth = 79;   // the usage text's longest line
+constexpr const char kTryHelp[] = "Try 'krateon --help'.\n";
+
+// The planets by number, as a name is compared: lower case, without spaces.
+constexpr const char* kPlanetNames[] = {"moon",    "cloudlayer", "venus",   "earth",    "mars",
+                                        "jupiter", "saturn",     "neptune", "neptune2", "pluto"};
+constexpr int kPlanetCount = sizeof kPlanetNames / sizeof kPlanetNames[0];
+constexpr const char* kDrawingModes[] = {"polygons", "lines", "points"};  // polyMode 0, 1, 2
+
+// How an option's value is written.
+enum ValueKind { kNoValue, kWholeNumber, kRealNumber, kPlanet, kDrawingMode, kWindowId, kFile };
+
+// Per kind of value: what a missing one is called, and the range a wrong one is told (with the
+// option's lowest and highest number for %g).
+struct ValueKindText {
+  const char* noun;
+  const char* accepted;
+};
+
+constexpr ValueKindText kValueKindTexts[] = {
+    {"", ""},
+    {"a number", "a whole number from %g to %g"},
+    {"a number", "a number from %g to %g"},
+    {"a planet",
+     "0 to 9, random, or moon, cloud layer, venus, earth, mars, jupiter, saturn, neptune, "
+     "neptune 2, pluto"},
+    {"a drawing mode", "polygons, lines or points"},
+    {"a window id", "hex 0x... or decimal, not 0"},
+    {"a file name", "a file name"},
+};
+
+// One option: its name, its value and the range that value may take, the setting whose start
+// value it gives (or what else it does), and its line in the usage text. A row without a name
+// is a heading of the usage text.
+struct Option {
+  const char* name = nullptr;       // "--facets"
+  const char* shortName = nullptr;  // "-h"
+  const char* valueName = nullptr;  // "N" in the usage text; null for an option without a value
+  ValueKind kind = kNoValue;
+  double low = 0, high = 0;                     // the range of a number
+  int SceneSettings::*wholeSetting = nullptr;   // the start value it gives: the number read, or
+  float SceneSettings::*realSetting = nullptr;  // flagValue for an option without a value
+  int flagValue = 0;
+  int (*act)(double number, const char* text) = nullptr;  // or this: kKeepRunning or exit status
+  const char* description = "";                           // for the usage text, followed by
+  const char* defaultText = nullptr;  // ... the range of a number and this default,
+  const char* keys = nullptr;         // ... and the keys that change the setting
+};
 
 bool soundAsked = false;  // --sound was given
 
-// Kept in step with the OPTIONS of docs/krateon.6 and the README.
-constexpr const char kUsage[] =
-    "Usage: krateon [OPTION]... [TOOLKIT-OPTION]...\n"
-    "A planet among the stars, struck by meteors until it shatters; full screen.\n"
-    "\n"
-    "  -h, --help          show this help and exit\n"
-    "      --version       show the version number and exit\n"
-    "      --root          draw into the screensaver's window, the one named by the\n"
-    "                      XSCREENSAVER_WINDOW environment variable (else the root window)\n"
-    "      --window-id ID  draw into the existing X window ID (hex 0x... or decimal)\n"
-    "      --max-fps N     draw at most N frames a second, 1 to 1000; without it there is\n"
-    "                      no cap, except 60 with --root or --window-id\n"
-    "      --sound         play the impact sounds with --root or --window-id too\n"
-    "\n"
-    "With --root or --window-id Krateon fills that window and follows its size, does not\n"
-    "go full screen, move the pointer or hide it, and is silent unless --sound is given;\n"
-    "it exits with status 0 on SIGTERM or SIGINT and when the window is destroyed.\n"
-    "Toolkit options such as -display HOST:N and -geometry WxH go to freeglut.\n"
-    "Press ? in the program for the keys; 'man krateon' tells the rest.\n";
+int showUsage(double, const char*);
 
-// Whether `arg` is the option `name`, alone or as "name=value".
-bool optionNameIs(const char* arg, const char* name) {
-  const std::size_t length = std::strlen(name);
-  return std::strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
-}
-
-int usageError(const char* format, const char* a, const char* b = "") {
-  std::fprintf(stderr, "krateon: ");
-  std::fprintf(stderr, format, a, b);
-  std::fputs("\nTry 'krateon --help'.\n", stderr);
-  return kUsageError;
-}
-
-bool parseFramesPerSecond(const char* text, int& framesPerSecond) {
-  if (!std::isdigit(static_cast<unsigned char>(text[0]))) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text, &end, 10);
-  if (*end != '\0' || errno != 0) return false;
-  if (value < kMinFramesPerSecond || value > kMaxFramesPerSecond) return false;
-  framesPerSecond = static_cast<int>(value);
-  return true;
-}
-
-// The value of an option that takes one: after '=' in the same word or the next word. Advances
-// `i` past a separate value. Null when there is none.
-const char* optionValue(const char* name, int argc, char** argv, int& i) {
-  const char* arg = argv[i];
-  const std::size_t length = std::strlen(name);
-  if (arg[length] == '=') return arg + length + 1;
-  if (i + 1 >= argc) return nullptr;
-  return argv[++i];
+int showVersion(double, const char*) {
+  std::printf("krateon %s\n", KRATEON_VERSION);
+  return 0;
 }
 
 // --root: the daemon names its window in the environment; without it, the screen itself.
-int chooseScreensaverWindow() {
+int chooseScreensaverWindow(double, const char*) {
   programOptions.foreignWindow = true;
   programOptions.windowId = 0;
   const char* named = std::getenv("XSCREENSAVER_WINDOW");
@@ -84,48 +90,448 @@ int chooseScreensaverWindow() {
   return 1;
 }
 
+int chooseWindow(double id, const char*) {
+  programOptions.foreignWindow = true;
+  programOptions.windowId = static_cast<unsigned long>(id);
+  return kKeepRunning;
+}
+
+int capFrameRate(double framesPerSecond, const char*) {
+  programOptions.maxFramesPerSecond = static_cast<int>(framesPerSecond);
+  return kKeepRunning;
+}
+
+int askForSound(double, const char*) {
+  soundAsked = true;
+  return kKeepRunning;
+}
+
+int startWindowed(double, const char*) {
+  programOptions.startWindowed = true;
+  return kKeepRunning;
+}
+
+int addImageFile(double, const char* file) {
+  if (programOptions.imageFileCount == kMaxImageFiles) {
+    std::fprintf(stderr, "krateon: too many --image files (at most %d)\n", kMaxImageFiles);
+    std::fputs(kTryHelp, stderr);
+    return kUsageError;
+  }
+  programOptions.imageFiles[programOptions.imageFileCount++] = file;
+  return kKeepRunning;
+}
+
+int scaleText(double scale, const char*) {
+  programOptions.textScale = static_cast<int>(scale);
+  return kKeepRunning;
+}
+
+// Every option, in the order of the usage text. The speed factors take two orders of magnitude
+// each way, about 44 key presses: slower, the motion stands still to the eye; faster, a blur.
+// Size and distance run from a speck to a planet that fills the view from any distance.
+constexpr Option kOptions[] = {
+    {.name = "--help",
+     .shortName = "-h",
+     .act = showUsage,
+     .description = "show this help and exit"},
+    {.name = "--version", .act = showVersion, .description = "show the version number and exit"},
+    {.name = "--window",
+     .act = startWindowed,
+     .description = "start in a 512 x 512 window, not full screen",
+     .keys = "key f"},
+    {.description = "Screensaver mode:"},
+    {.name = "--root",
+     .act = chooseScreensaverWindow,
+     .description = "draw into the screensaver's window, the one named by the XSCREENSAVER_WINDOW "
+                    "environment variable (else the root window)"},
+    {.name = "--window-id",
+     .valueName = "ID",
+     .kind = kWindowId,
+     .act = chooseWindow,
+     .description = "draw into the existing X window ID (hex 0x... or decimal)"},
+    {.name = "--max-fps",
+     .valueName = "N",
+     .kind = kWholeNumber,
+     .low = 1,
+     .high = 1000,
+     .act = capFrameRate,
+     .description = "draw at most N frames a second",
+     .defaultText = "60 with --root or --window-id, else no cap"},
+    {.name = "--sound",
+     .act = askForSound,
+     .description = "play the impact sounds with --root or --window-id too"},
+    {.description = "The picture to start with, which the key r returns to:"},
+    {.name = "--planet",
+     .valueName = "NAME",
+     .kind = kPlanet,
+     .wholeSetting = &SceneSettings::planetImage,
+     .description = "the first planet: 0 to 9, random, or its name: moon, cloud layer, venus, "
+                    "earth, mars, jupiter, saturn, neptune, neptune 2, pluto",
+     .defaultText = "earth",
+     .keys = "keys 0-9, i"},
+    {.name = "--image",
+     .valueName = "FILE",
+     .kind = kFile,
+     .act = addImageFile,
+     .description = "show the picture FILE as a planet in place of the ten built-in ones; "
+                    "again for more, up to 32, shown in turn"},
+    {.name = "--facets",
+     .valueName = "N",
+     .kind = kWholeNumber,
+     .low = 3,
+     .high = 40,
+     .wholeSetting = &SceneSettings::tessellation,
+     .description = "facets around the planet",
+     .defaultText = "30",
+     .keys = "keys < >"},
+    {.name = "--size",
+     .valueName = "X",
+     .kind = kRealNumber,
+     .low = 0.1,
+     .high = 10,
+     .realSetting = &SceneSettings::objectSize,
+     .description = "planet size",
+     .defaultText = "1",
+     .keys = "keys [ ]"},
+    {.name = "--distance",
+     .valueName = "X",
+     .kind = kRealNumber,
+     .low = 0.1,
+     .high = 10,
+     .realSetting = &SceneSettings::cameraZ,
+     .description = "camera distance from the planet's centre",
+     .defaultText = "0.35",
+     .keys = "keys { }"},
+    {.name = "--fov",
+     .valueName = "DEGREES",
+     .kind = kWholeNumber,
+     .low = 1,
+     .high = 179,
+     .wholeSetting = &SceneSettings::fieldOfView,
+     .description = "field of view",
+     .defaultText = "70",
+     .keys = "keys , ."},
+    {.name = "--letterbox",
+     .valueName = "N",
+     .kind = kWholeNumber,
+     .low = 0,
+     .high = 6,
+     .wholeSetting = &SceneSettings::letterbox,
+     .description = "black bars of N times 5 % of the height at the top and bottom",
+     .defaultText = "0",
+     .keys = "key l"},
+    {.name = "--speed",
+     .valueName = "X",
+     .kind = kRealNumber,
+     .low = 0.01,
+     .high = 100,
+     .realSetting = &SceneSettings::mainSpeed,
+     .description = "speed of the slow motions: trembling, meteor tumble, colour cycling, "
+                    "flying pieces",
+     .defaultText = "1",
+     .keys = "keys PageUp PageDown"},
+    {.name = "--spin",
+     .valueName = "X",
+     .kind = kRealNumber,
+     .low = 0.01,
+     .high = 100,
+     .realSetting = &SceneSettings::rotateSpeed,
+     .description = "speed of the camera's turning",
+     .defaultText = "1",
+     .keys = "keys - ="},
+    {.name = "--sway",
+     .valueName = "X",
+     .kind = kRealNumber,
+     .low = 0.01,
+     .high = 100,
+     .realSetting = &SceneSettings::movementSpeed,
+     .description = "speed of the camera's sway",
+     .defaultText = "1",
+     .keys = "keys _ +"},
+    {.name = "--sun-speed",
+     .valueName = "X",
+     .kind = kRealNumber,
+     .low = 0.01,
+     .high = 100,
+     .realSetting = &SceneSettings::lightRotateSpeed,
+     .description = "the light rotation value, which the picture does not show",
+     .defaultText = "1",
+     .keys = "keys ( )"},
+    {.name = "--draw",
+     .valueName = "MODE",
+     .kind = kDrawingMode,
+     .wholeSetting = &SceneSettings::polyMode,
+     .description = "draw polygons, lines or points",
+     .defaultText = "polygons",
+     .keys = "key w"},
+    {.name = "--no-stars",
+     .wholeSetting = &SceneSettings::universeOn,
+     .flagValue = 0,
+     .description = "no stars",
+     .keys = "key u"},
+    {.name = "--no-light",
+     .wholeSetting = &SceneSettings::spotlightsOn,
+     .flagValue = 0,
+     .description = "the planet without the sun's shading",
+     .keys = "key s"},
+    {.name = "--hyperspace",
+     .wholeSetting = &SceneSettings::clearEachFrame,
+     .flagValue = 0,
+     .description = "never clear the screen, so that everything leaves trails",
+     .keys = "key Space"},
+    {.name = "--fps",
+     .wholeSetting = &SceneSettings::fpsClockOn,
+     .flagValue = 1,
+     .description = "show the frames-per-second line",
+     .keys = "key c"},
+    {.name = "--no-sound",
+     .wholeSetting = &SceneSettings::impactSoundOn,
+     .flagValue = 0,
+     .description = "impact sounds off in Krateon's own window",
+     .keys = "key o"},
+    {.name = "--text-scale",
+     .valueName = "N",
+     .kind = kWholeNumber,
+     .low = 1,
+     .high = 8,
+     .act = scaleText,
+     .description = "letters N times their size",
+     .defaultText = "from the desktop's Xft.dpi, else the screen height"},
+};
+
+constexpr const char kUsageStart[] =
+    "Usage: krateon [OPTION]... [TOOLKIT-OPTION]...\n"
+    "A planet among the stars, struck by meteors until it shatters; full screen.\n"
+    "\n";
+constexpr const char kUsageEnd[] =
+    "\n"
+    "With --root or --window-id Krateon fills that window and follows its size, does not\n"
+    "go full screen, move the pointer or hide it, and is silent unless --sound is given;\n"
+    "it exits with status 0 on SIGTERM or SIGINT and when the window is destroyed.\n"
+    "Toolkit options such as -display HOST:N and -geometry WxH go to freeglut.\n"
+    "Press ? in the program for the keys; 'man krateon' tells the rest.\n";
+
+// The length of the unit of text that starts at `text`: a word, with the words of one or two
+// characters that follow it ("keys < >"), which a line break would leave stranded.
+std::size_t unbreakableLength(const char* text) {
+  std::size_t length = std::strcspn(text, " ");
+  for (;;) {
+    const std::size_t next = std::strcspn(text + length + 1, " ");
+    if (text[length] != ' ' || next == 0 || next > 2) return length;
+    length += 1 + next;
+  }
+}
+
+// Prints `text` from `column` on, broken between words before kUsageWidth, each further line
+// indented to kUsageColumn.
+void printWrapped(const char* text, int column) {
+  while (*text != '\0') {
+    const std::size_t word = unbreakableLength(text);
+    if (column > kUsageColumn && column + 1 + static_cast<int>(word) > kUsageWidth) {
+      std::printf("\n%*s", kUsageColumn, "");
+      column = kUsageColumn;
+    } else if (column > kUsageColumn) {
+      std::putchar(' ');
+      ++column;
+    }
+    std::printf("%.*s", static_cast<int>(word), text);
+    column += static_cast<int>(word);
+    text += word;
+    while (*text == ' ') ++text;
+  }
+  std::putchar('\n');
+}
+
+void printOption(const Option& option) {
+  char left[48];
+  std::snprintf(left, sizeof left, "  %s%s%s%s", option.shortName ? option.shortName : "",
+                option.shortName ? ", " : "    ", option.name, option.valueName ? " " : "");
+  std::printf("%s%s", left, option.valueName ? option.valueName : "");
+  const int width = static_cast<int>(std::strlen(left)) +
+                    static_cast<int>(std::strlen(option.valueName ? option.valueName : ""));
+  std::printf("%*s", width < kUsageColumn ? kUsageColumn - width : 1, "");
+  // The description, then in brackets the range of a number with its default, and the keys.
+  char brackets[160] = "";
+  const bool number = option.kind == kWholeNumber || option.kind == kRealNumber;
+  if (number) {
+    std::snprintf(brackets, sizeof brackets, "%g to %g, default %s", option.low, option.high,
+                  option.defaultText);
+  } else if (option.defaultText != nullptr) {
+    std::snprintf(brackets, sizeof brackets, "default %s", option.defaultText);
+  }
+  const bool both = brackets[0] != '\0' && option.keys != nullptr;
+  const char* keys = option.keys != nullptr ? option.keys : "";
+  char description[400];
+  if (brackets[0] == '\0' && keys[0] == '\0') {
+    std::snprintf(description, sizeof description, "%s", option.description);
+  } else {
+    std::snprintf(description, sizeof description, "%s (%s%s%s)", option.description, brackets,
+                  both ? "; " : "", keys);
+  }
+  printWrapped(description, width < kUsageColumn ? kUsageColumn : width + 1);
+}
+
+int showUsage(double, const char*) {
+  std::fputs(kUsageStart, stdout);
+  for (const Option& option : kOptions) {
+    if (option.name == nullptr) {
+      std::printf("\n%s\n", option.description);
+    } else {
+      printOption(option);
+    }
+  }
+  std::fputs(kUsageEnd, stdout);
+  return 0;
+}
+
+int usageError(const char* format, const char* a, const char* b = "") {
+  std::fprintf(stderr, "krateon: ");
+  std::fprintf(stderr, format, a, b);
+  std::fprintf(stderr, "\n%s", kTryHelp);
+  return kUsageError;
+}
+
+int refuseValue(const Option& option, const char* text) {
+  char accepted[160];
+  std::snprintf(accepted, sizeof accepted, kValueKindTexts[option.kind].accepted, option.low,
+                option.high);
+  std::fprintf(stderr, "krateon: invalid value '%s' for %s (%s)\n%s", text, option.name, accepted,
+               kTryHelp);
+  return kUsageError;
+}
+
+// A number as the option's kind writes it, within [low, high]: a whole number is digits only,
+// a real one decimal digits with a point and an exponent allowed (no hex, inf or nan).
+bool parseNumber(const char* text, bool whole, double low, double high, double& number) {
+  const bool startsWell =
+      std::isdigit(static_cast<unsigned char>(text[0])) || (!whole && text[0] == '.');
+  if (!startsWell) return false;
+  const char* allowed = whole ? "0123456789" : "0123456789.eE+-";
+  if (text[std::strspn(text, allowed)] != '\0') return false;
+  char* end = nullptr;
+  errno = 0;
+  const double value =
+      whole ? static_cast<double>(std::strtol(text, &end, 10)) : std::strtod(text, &end);
+  if (*end != '\0' || errno != 0) return false;
+  if (!(value >= low && value <= high)) return false;
+  number = value;
+  return true;
+}
+
+// One of the ten planets, chosen afresh at every start.
+int randomPlanet() {
+  std::random_device device;
+  return static_cast<int>(device() % kPlanetCount);
+}
+
+// A planet's number, its name in any case with or without spaces, hyphens or underscores, or
+// random.
+bool parsePlanet(const char* text, double& number) {
+  char name[16];
+  std::size_t length = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == ' ' || *c == '-' || *c == '_') continue;
+    if (length == sizeof name - 1) return false;
+    name[length++] = static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+  }
+  name[length] = '\0';
+  if (length == 1 && std::isdigit(static_cast<unsigned char>(name[0]))) {
+    number = name[0] - '0';
+    return true;
+  }
+  if (std::strcmp(name, "random") == 0) {
+    number = randomPlanet();
+    return true;
+  }
+  for (int planet = 0; planet < kPlanetCount; ++planet) {
+    if (std::strcmp(name, kPlanetNames[planet]) != 0) continue;
+    number = planet;
+    return true;
+  }
+  return false;
+}
+
+bool parseDrawingMode(const char* text, double& number) {
+  for (int mode = 0; mode < 3; ++mode) {
+    if (strcasecmp(text, kDrawingModes[mode]) != 0) continue;
+    number = mode;
+    return true;
+  }
+  return false;
+}
+
+bool parseValue(const Option& option, const char* text, double& number) {
+  switch (option.kind) {
+    case kWholeNumber:
+    case kRealNumber:
+      return parseNumber(text, option.kind == kWholeNumber, option.low, option.high, number);
+    case kPlanet:
+      return parsePlanet(text, number);
+    case kDrawingMode:
+      return parseDrawingMode(text, number);
+    case kWindowId: {
+      unsigned long id = 0;
+      if (!parseWindowId(text, id)) return false;
+      number = static_cast<double>(id);
+      return true;
+    }
+    case kFile:
+      return text[0] != '\0';
+    case kNoValue:
+      break;
+  }
+  return true;
+}
+
+int applyOption(const Option& option, const char* text) {
+  double number = 0;
+  if (option.kind != kNoValue && !parseValue(option, text, number)) {
+    return refuseValue(option, text);
+  }
+  if (option.act != nullptr) return option.act(number, text);
+  if (option.realSetting != nullptr) setStartValue(option.realSetting, static_cast<float>(number));
+  if (option.wholeSetting != nullptr) {
+    setStartValue(option.wholeSetting,
+                  option.kind == kNoValue ? option.flagValue : static_cast<int>(number));
+  }
+  return kKeepRunning;
+}
+
+// The option that `arg` names, alone or (a long name) as "--name=value"; null when none does.
+// Sets `attached` to the value after '=', or null.
+const Option* findOption(const char* arg, const char*& attached) {
+  attached = nullptr;
+  for (const Option& option : kOptions) {
+    if (option.name == nullptr) continue;
+    if (option.shortName != nullptr && std::strcmp(arg, option.shortName) == 0) return &option;
+    const std::size_t length = std::strlen(option.name);
+    if (std::strncmp(arg, option.name, length) != 0) continue;
+    if (arg[length] == '=') attached = arg + length + 1;
+    if (arg[length] == '=' || arg[length] == '\0') return &option;
+  }
+  return nullptr;
+}
+
 // One word of the command line, with its value when it takes one. Returns kKeepRunning, or the
 // exit status when the word ends the program. Sets `own` when the word is one of Krateon's.
 int readOption(int argc, char** argv, int& i, bool& own) {
   const char* arg = argv[i];
-  own = true;
-  if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  const char* attached = nullptr;
+  const Option* option = findOption(arg, attached);
+  own = option != nullptr || (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0');
+  if (option == nullptr) {
+    return own ? usageError("unrecognized option '%s'", arg) : kKeepRunning;
   }
-  if (std::strcmp(arg, "--version") == 0) {
-    std::printf("krateon %s\n", KRATEON_VERSION);
-    return 0;
+  if (option->kind == kNoValue) {
+    if (attached != nullptr) return usageError("option '%s' takes no value", option->name);
+    return applyOption(*option, nullptr);
   }
-  if (std::strcmp(arg, "--root") == 0) return chooseScreensaverWindow();
-  if (std::strcmp(arg, "--sound") == 0) {
-    soundAsked = true;
-    return kKeepRunning;
+  const char* value = attached;
+  if (value == nullptr && i + 1 < argc) value = argv[++i];
+  if (value == nullptr) {
+    return usageError("option '%s' needs %s", option->name, kValueKindTexts[option->kind].noun);
   }
-  if (optionNameIs(arg, "--window-id")) {
-    const char* value = optionValue("--window-id", argc, argv, i);
-    if (value == nullptr) return usageError("option '%s' needs a window id", "--window-id");
-    if (!parseWindowId(value, programOptions.windowId)) {
-      return usageError("invalid window id '%s' for %s (hex 0x... or decimal)", value,
-                        "--window-id");
-    }
-    programOptions.foreignWindow = true;
-    return kKeepRunning;
-  }
-  if (optionNameIs(arg, "--max-fps")) {
-    const char* value = optionValue("--max-fps", argc, argv, i);
-    if (value == nullptr) return usageError("option '%s' needs a number", "--max-fps");
-    if (!parseFramesPerSecond(value, programOptions.maxFramesPerSecond)) {
-      return usageError("invalid value '%s' for %s (a whole number from 1 to 1000)", value,
-                        "--max-fps");
-    }
-    return kKeepRunning;
-  }
-  if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
-    return usageError("unrecognized option '%s'", arg);
-  }
-  own = false;
-  return kKeepRunning;
+  return applyOption(*option, value);
 }
 
 }  // namespace
@@ -146,6 +552,9 @@ bool parseWindowId(const char* text, unsigned long& id) {
 }
 
 int readCommandLine(int& argc, char** argv) {
+  programOptions = ProgramOptions{};
+  clearStartValues();
+  soundAsked = false;
   int kept = 1;
   int i = 1;
   for (; i < argc; ++i) {

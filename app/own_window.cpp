@@ -6,10 +6,12 @@
 
 #include <cstdio>
 
+#include "app/command_line.h"
 #include "app/frame_pacing.h"
 #include "app/input.h"
 #include "app/startup.h"
 #include "core/frame_clock.h"
+#include "core/settings.h"
 
 namespace {
 
@@ -56,11 +58,19 @@ const WindowHost ownWindowHost = {false,         ownElapsedMs,     ownSwapBuffer
                                   ownSetCursor};
 
 int runInOwnWindow(int& argc, char** argv) {
+  // A window asked for with --window has the size of the 'f' key's window, unless the toolkit's
+  // -geometry, read by glutInit, gives another.
+  if (programOptions.startWindowed) {
+    fullScreen = 0;
+    glutInitWindowSize(kWindowedSize, kWindowedSize);
+  }
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(windowWidth, windowHeight);
+  if (fullScreen) {
+    glutInitWindowSize(windowWidth, windowHeight);
+  }
   glutCreateWindow("Krateon");
-  glutFullScreen();
+  if (fullScreen) glutFullScreen();
   registerCallbacks();
   if (!initScene()) {
     std::fputs("App cannot initialize.\n", stdout);
