@@ -305,9 +305,10 @@ constexpr const char kUsageStart[] =
     "\n";
 constexpr const char kUsageEnd[] =
     "\n"
-    "With --root or --window-id Krateon fills that window and follows its size, does not\n"
-    "go full screen, move the pointer or hide it, and is silent unless --sound is given;\n"
-    "it exits with status 0 on SIGTERM or SIGINT and when the window is destroyed.\n"
+    "With --root or --window-id Krateon fills that window and follows its size, does\n"
+    "not go full screen, move the pointer or hide it, and is silent unless --sound\n"
+    "is given; it exits with status 0 on SIGTERM or SIGINT and when the window is\n"
+    "destroyed.\n"
     "Toolkit options such as -display HOST:N and -geometry WxH go to freeglut.\n"
     "Press ? in the program for the keys; 'man krateon' tells the rest.\n";
 
