@@ -148,6 +148,33 @@ find_window() { # true once the window is there or the program has ended
   [[ -n $program_window ]] || ! program_running
 }
 
+# saver_window_start W H X Y ARGS...: a plain window of the tests' own (tests/plain_window, no
+# frame) at that place, and the program in screensaver mode in it (--window-id, then ARGS), run
+# from the data folder with its output in $shot_dir. Sets window_id, window_pid and program_pid.
+# saver_window_stop: SIGTERM to the program (its exit status in program_status), then the window
+# goes.
+saver_window_start() {
+  "$KRATEON_BINARY_DIR/tests/plain_window" "$1" "$2" "$3" "$4" >"$x_session_dir/window.id" &
+  window_pid=$!
+  x_session_pids+=("$window_pid")
+  shift 4
+  wait_for 30 test -s "$x_session_dir/window.id" || { fail "plain_window printed no id"; finish; }
+  window_id=$(<"$x_session_dir/window.id")
+  (cd "$KRATEON_ASSET_DIR" && exec $nice "$KRATEON_PROGRAM" --window-id "$window_id" "$@") \
+    >"$shot_dir/program.out" 2>"$shot_dir/program.err" &
+  program_pid=$!
+  program_started=$(date +%s.%N)
+  program_status=""
+  x_session_pids+=("$program_pid")
+}
+saver_window_stop() {
+  kill -TERM "$program_pid" 2>/dev/null || true
+  program_wait 10
+  kill "$window_pid" 2>/dev/null || true
+  wait "$window_pid" 2>/dev/null || true
+  rm -f "$x_session_dir/window.id"
+}
+
 # program_age: seconds since the program was started. wait_until AGE: sleeps until then.
 program_age() {
   awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $program_started }"
