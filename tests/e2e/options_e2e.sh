@@ -2,8 +2,8 @@
 # Settings given on the command line, each seen on the screen. In a window of the test's own
 # (--window-id, over the whole screen): --no-stars leaves the sky empty around Earth, without
 # the frame-rate line; --planet mars shows a red planet first and --fps the frame-rate line;
-# --draw points draws the planet as dots. In Krateon's own window, r after --no-stars keeps the
-# sky empty: a reset returns to the settings given.
+# --draw points draws the planet as dots. In Krateon's own window --window starts 512 x 512, and
+# r after --no-stars keeps the sky empty: a reset returns to the settings given.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 x_session_start 800x600x24
@@ -66,9 +66,14 @@ saver_window_stop
 
 # (Checks of --image and --text-scale go here.)
 
-# 4. Krateon's own window: with --no-stars, r resets every setting to what was given, so the sky
-# stays empty; u then shows the stars, the keys do reach the program.
-program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" --no-stars "${display_pace[@]}"
+# 4. Krateon's own window, started with --window in a 512 x 512 window; f makes it full screen.
+# With --no-stars, r resets every setting to what was given, so the sky stays empty; u then shows
+# the stars: the keys do reach the program.
+program_window_pattern="512x512*" program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" \
+  --window --no-stars "${display_pace[@]}"
+expect_window "--window: a 512 x 512 window" "512x512+*[0-9]"
+key f
+expect_window "f: full screen" "800x600+0+0 fullscreen"
 wait_until 4 # the first message has gone, the picture is at full brightness
 see "own window, --no-stars: no star" own-no-stars 'v < 0.0003' sky
 key r

@@ -135,9 +135,10 @@ program_start() {
     fail "no window titled Krateon (the program $(program_running && echo runs || echo ended))"
     finish
   fi
-  # The program asks for full screen right after mapping its window; the keyboard goes to it
-  # once that is done. (Whether it did go full screen is for the tests to check.)
-  window_pattern="* fullscreen"
+  # The program asks for full screen right after mapping its window (unless the caller sets
+  # program_window_pattern otherwise); the keyboard goes to it once that is done. (Whether it did
+  # go full screen is for the tests to check.)
+  window_pattern=${program_window_pattern:-* fullscreen}
   wait_for 20 window_matches || true
   xdotool windowactivate --sync "$program_window" 2>/dev/null || true
   wait_for 20 has_focus || { fail "the program's window does not get the keyboard"; finish; }
