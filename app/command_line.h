@@ -11,6 +11,7 @@ struct ProgramOptions {
   bool foreignWindow = false;  // --root or --window-id: draw into a window another program owns
   unsigned long windowId = 0;  // that window; 0 with --root and no XSCREENSAVER_WINDOW: the root
   bool soundOn = true;         // false in a foreign window unless --sound
+  bool soundAsked = false;     // --sound was given
   int maxFramesPerSecond = 0;  // 1..1000; 0: no cap
   const char* displayName = nullptr;  // the toolkit's -display value, also for a foreign window
   const char* imageFiles[kMaxImageFiles] = {};  // --image: the user's planet maps, in order
