@@ -21,19 +21,28 @@ const ProgramOptions& o = programOptions;
 
 struct Outcome {
   int status;
-  std::string error;              // what stderr got
-  std::vector<std::string> kept;  // what is left for the toolkit after "krateon"
+  std::string error;  // what stderr got
+  std::string kept;   // the words left for the toolkit, each after a '|'
 };
 
-// Runs readCommandLine on "krateon WORDS...", then the reset's restoreDefaults.
-Outcome run(std::vector<const char*> words) {
+// Runs readCommandLine on "krateon" and the words of `line`, split at '|', then the reset's
+// restoreDefaults. The words stay until the next run: the options point into them.
+Outcome run(const std::string& line) {
+  static std::vector<std::string> words;
+  words.clear();
+  for (std::size_t at = 0; !line.empty();) {
+    const std::size_t end = line.find('|', at);
+    words.push_back(line.substr(at, end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
   std::vector<char*> argv{const_cast<char*>("krateon")};
-  for (const char* word : words) argv.push_back(const_cast<char*>(word));
+  for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   int argc = static_cast<int>(argv.size()) - 1;
   testing::internal::CaptureStderr();
-  Outcome outcome{readCommandLine(argc, argv.data()), testing::internal::GetCapturedStderr(), {}};
-  for (int i = 1; i < argc; ++i) outcome.kept.push_back(argv[i]);
+  Outcome outcome{readCommandLine(argc, argv.data()), testing::internal::GetCapturedStderr(), ""};
+  for (int i = 1; i < argc; ++i) outcome.kept += std::string("|") + argv[i];
   restoreDefaults(sceneSettings);
   return outcome;
 }
@@ -59,12 +68,7 @@ std::string refusal(const std::string& line) {
 // The numeric options: the bounds as a user writes them, values just outside them, and the
 // range the refusal names.
 struct NumberRow {
-  const char* name;
-  const char* low;
-  const char* high;
-  const char* below;
-  const char* above;
-  const char* range;
+  std::string name, low, high, below, above, range;
   double (*read)();
 };
 
@@ -85,107 +89,81 @@ const NumberRow kNumbers[] = {
 };
 
 TEST(CommandLine, NumbersAreTakenWithinTheirRangeAndRefusedOutsideIt) {
-  const char* const malformed[] = {"", "x", "3x", " 3", "nan", "inf", "0x10", "1e999", "+5"};
   for (const NumberRow& row : kNumbers) {
     SCOPED_TRACE(row.name);
-    const std::string attached = std::string(row.name) + "=" + row.high;
-    for (const auto& [words, written] : {std::pair{std::vector{row.name, row.low}, row.low},
-                                         std::pair{std::vector{attached.c_str()}, row.high}}) {
-      const Outcome outcome = run(words);
+    for (const auto& [line, value] : {std::pair{row.name + "|" + row.low, row.low},
+                                      std::pair{row.name + "=" + row.high, row.high}}) {
+      const Outcome outcome = run(line);
       EXPECT_EQ(outcome.status, -1) << outcome.error;
-      EXPECT_EQ(row.read(), static_cast<float>(std::atof(written))) << written;
+      EXPECT_EQ(row.read(), static_cast<float>(std::atof(value.c_str()))) << value;
     }
-    std::vector<const char*> refused{row.below, row.above};
-    refused.insert(refused.end(), std::begin(malformed), std::end(malformed));
-    if (std::string(row.range).starts_with("a whole")) refused.push_back("5.0");
-    for (const char* value : refused) {
-      const std::string expected =
-          "invalid value '" + std::string(value) + "' for " + row.name + " (" + row.range + ")";
-      const Outcome outcome = run({row.name, value});
+    std::vector<std::string> refused{row.below, row.above, "",     "x",     "3x", " 3",
+                                     "nan",     "inf",     "0x10", "1e999", "+5"};
+    if (row.range.starts_with("a whole")) refused.push_back("5.0");
+    for (const std::string& value : refused) {
+      const Outcome outcome = run(row.name + "|" + value);
       EXPECT_EQ(outcome.status, 2) << value;
-      EXPECT_EQ(outcome.error, refusal(expected));
+      EXPECT_EQ(outcome.error,
+                refusal("invalid value '" + value + "' for " + row.name + " (" + row.range + ")"));
     }
-    EXPECT_EQ(run({row.name}).error,
-              refusal("option '" + std::string(row.name) + "' needs a number"));
+    EXPECT_EQ(run(row.name).error, refusal("option '" + row.name + "' needs a number"));
   }
 }
 
-const char kPlanets[] =
-    "0 to 9, random, or moon, cloud layer, venus, earth, mars, jupiter, saturn, neptune, "
-    "neptune 2, pluto";
-
 // Words, flags and everything else, each row one command line: its status, what stderr got
-// (its first line for a refusal, followed by the hint), and one value it sets.
+// (the refusal's first line, followed by the hint), and one value it sets.
 struct Row {
-  std::vector<const char*> words;
+  std::string line;
   int status;
   std::string error;
   double (*read)() = nullptr;
   double expected = 0;
 };
 
+const std::string kPlanets =
+    "(0 to 9, random, or moon, cloud layer, venus, earth, mars, jupiter, saturn, neptune, "
+    "neptune 2, pluto)";
+const std::string kWindowIds = "(hex 0x... or decimal, not 0)";
+
 const Row kRows[] = {
-    {{}, -1, "", READ(s.planetImage), 3},
-    {{"--planet", "mars"}, -1, "", READ(s.planetImage), 4},
-    {{"--planet=Neptune 2"}, -1, "", READ(s.planetImage), 8},
-    {{"--planet", "NEPTUNE2"}, -1, "", READ(s.planetImage), 8},
-    {{"--planet", "Cloud Layer"}, -1, "", READ(s.planetImage), 1},
-    {{"--planet", "cloud-layer"}, -1, "", READ(s.planetImage), 1},
-    {{"--planet", "neptune"}, -1, "", READ(s.planetImage), 7},
-    {{"--planet", "0"}, -1, "", READ(s.planetImage), 0},
-    {{"--planet", "9"}, -1, "", READ(s.planetImage), 9},
-    {{"--planet", "Pluto"}, -1, "", READ(s.planetImage), 9},
-    {{"--planet", "10"}, 2, "invalid value '10' for --planet (" + std::string(kPlanets) + ")"},
-    {{"--planet", "earthling"},
-     2,
-     "invalid value 'earthling' for --planet (" + std::string(kPlanets) + ")"},
-    {{"--planet", "neptune 22222222222222"},
-     2,
-     "invalid value 'neptune 22222222222222' for --planet (" + std::string(kPlanets) + ")"},
-    {{"--planet"}, 2, "option '--planet' needs a planet"},
-    {{"--draw", "polygons"}, -1, "", READ(s.polyMode), 0},
-    {{"--draw", "lines"}, -1, "", READ(s.polyMode), 1},
-    {{"--draw=POINTS"}, -1, "", READ(s.polyMode), 2},
-    {{"--draw", "line"}, 2, "invalid value 'line' for --draw (polygons, lines or points)"},
-    {{"--draw"}, 2, "option '--draw' needs a drawing mode"},
-    {{"--no-stars"}, -1, "", READ(s.universeOn), 0},
-    {{"--no-light"}, -1, "", READ(s.spotlightsOn), 0},
-    {{"--hyperspace"}, -1, "", READ(s.clearEachFrame), 0},
-    {{"--fps"}, -1, "", READ(s.fpsClockOn), 1},
-    {{"--no-sound"}, -1, "", READ(s.impactSoundOn), 0},
-    {{"--fps=1"}, 2, "option '--fps' takes no value"},
-    {{"--window"}, -1, "", READ(o.startWindowed), 1},
-    {{"--window=no"}, 2, "option '--window' takes no value"},
-    {{"--windows"}, 2, "unrecognized option '--windows'"},
-    {{"--facets", "5", "--facets=6"}, -1, "", READ(s.tessellation), 6},
-    {{"--window-id", "0x1c00005"}, -1, "", READ(o.windowId), 0x1c00005},
-    {{"--window-id=4194305", "--sound"}, -1, "", READ(o.soundOn), 1},
-    {{"--window-id", "4194305"}, -1, "", READ(o.soundOn), 0},
-    {{"--window-id", "4194305"}, -1, "", READ(o.maxFramesPerSecond), 60},
-    {{"--root"}, -1, "", READ(o.foreignWindow&& o.windowId == 0), 1},
-    {{}, -1, "", READ(o.soundOn&& o.maxFramesPerSecond == 0), 1},
-    {{"--window-id", "0x"}, 2, "invalid value '0x' for --window-id (hex 0x... or decimal, not 0)"},
-    {{"--window-id", "12ab"},
-     2,
-     "invalid value '12ab' for --window-id (hex 0x... or decimal, not 0)"},
-    {{"--window-id", "0x100000000"},
-     2,
-     "invalid value '0x100000000' for --window-id (hex 0x... or decimal, not 0)"},
-    {{"--window-id", "0"}, 2, "invalid value '0' for --window-id (hex 0x... or decimal, not 0)"},
-    {{"--window-id"}, 2, "option '--window-id' needs a window id"},
-    {{"--image", "a.png", "--image=b.jpg"}, -1, "", READ(o.imageFileCount), 2},
-    {{"--image="}, 2, "invalid value '' for --image (a file name)"},
-    {{"--image"}, 2, "option '--image' needs a file name"},
-    {{"--bogus"}, 2, "unrecognized option '--bogus'"},
-    {{"--root", "--help-me", "--help"}, 2, "unrecognized option '--help-me'"},
+    {"", -1, "", READ(s.planetImage), 3},
+    {"--planet|mars", -1, "", READ(s.planetImage), 4},
+    {"--planet=Neptune 2", -1, "", READ(s.planetImage), 8},
+    {"--planet|NEPTUNE2", -1, "", READ(s.planetImage), 8},
+    {"--planet|cloud-layer", -1, "", READ(s.planetImage), 1},
+    {"--planet|0", -1, "", READ(s.planetImage), 0},
+    {"--planet|9", -1, "", READ(s.planetImage), 9},
+    {"--planet|10", 2, "invalid value '10' for --planet " + kPlanets},
+    {"--planet|earthling", 2, "invalid value 'earthling' for --planet " + kPlanets},
+    {"--planet", 2, "option '--planet' needs a planet"},
+    {"--draw|lines", -1, "", READ(s.polyMode), 1},
+    {"--draw|Polygons", -1, "", READ(s.polyMode), 0},
+    {"--draw=POINTS", -1, "", READ(s.polyMode), 2},
+    {"--draw|line", 2, "invalid value 'line' for --draw (polygons, lines or points)"},
+    {"--draw", 2, "option '--draw' needs a drawing mode"},
+    {"--fps=1", 2, "option '--fps' takes no value"},
+    {"--window", -1, "", READ(o.startWindowed), 1},
+    {"--windows", 2, "unrecognized option '--windows'"},
+    {"--facets|5|--facets=6", -1, "", READ(s.tessellation), 6},
+    {"--window-id|0x1c00005", -1, "", READ(o.windowId), 0x1c00005},
+    {"--window-id=4194305|--sound", -1, "", READ(o.soundOn), 1},
+    {"--window-id|4194305", -1, "", READ(o.soundOn + 2 * o.maxFramesPerSecond), 120},
+    {"--root", -1, "", READ(o.foreignWindow + 2 * o.windowId), 1},
+    {"", -1, "", READ(o.soundOn + 2 * o.maxFramesPerSecond), 1},
+    {"--window-id|0x", 2, "invalid value '0x' for --window-id " + kWindowIds},
+    {"--window-id|0x100000000", 2, "invalid value '0x100000000' for --window-id " + kWindowIds},
+    {"--window-id|0", 2, "invalid value '0' for --window-id " + kWindowIds},
+    {"--window-id", 2, "option '--window-id' needs a window id"},
+    {"--image|a.png|--image=b.jpg", -1, "", READ(o.imageFileCount), 2},
+    {"--image=", 2, "invalid value '' for --image (a file name)"},
+    {"--image", 2, "option '--image' needs a file name"},
+    {"--root|--help-me|--help", 2, "unrecognized option '--help-me'"},
 };
 
 TEST(CommandLine, WordsFlagsAndTheRest) {
   for (const Row& row : kRows) {
-    std::string line;
-    for (const char* word : row.words) line += std::string(" ") + word;
-    SCOPED_TRACE("krateon" + line);
-    const Outcome outcome = run(row.words);
+    SCOPED_TRACE("krateon " + row.line);
+    const Outcome outcome = run(row.line);
     EXPECT_EQ(outcome.status, row.status);
     EXPECT_EQ(outcome.error, row.error.empty() ? "" : refusal(row.error));
     if (row.read != nullptr) {
@@ -194,51 +172,22 @@ TEST(CommandLine, WordsFlagsAndTheRest) {
   }
 }
 
-// Every option given at once: each setting starts with its value, every other keeps its
-// built-in one, and the toolkit gets the rest in order, "--" ending Krateon's options.
+// Every setting option at once: each setting starts with its value, every other keeps its
+// built-in one, the toolkit gets the rest in order, "--" ending Krateon's options; the next
+// command line starts from the built-in values again.
 TEST(CommandLine, SettingsGivenBecomeTheResetValues) {
-  const Outcome outcome = run({"-display",
-                               ":5",
-                               "--planet",
-                               "jupiter",
-                               "--facets",
-                               "12",
-                               "--size",
-                               "2.5",
-                               "--distance",
-                               "0.8",
-                               "--fov",
-                               "40",
-                               "--letterbox=3",
-                               "--speed",
-                               "0.5",
-                               "--spin",
-                               "2",
-                               "--sway",
-                               "3",
-                               "--sun-speed",
-                               "4",
-                               "--draw",
-                               "lines",
-                               "--no-stars",
-                               "--no-light",
-                               "--hyperspace",
-                               "--fps",
-                               "--no-sound",
-                               "-geometry",
-                               "10x10",
-                               "--",
-                               "--fps"});
+  const Outcome outcome =
+      run("-display|:5|--planet|jupiter|--facets|12|--size|2.5|--distance|0.8|--fov|40|"
+          "--letterbox=3|--speed|0.5|--spin|2|--sway|3|--sun-speed|4|--draw|lines|--no-stars|"
+          "--no-light|--hyperspace|--fps|--no-sound|-geometry|10x10|--|--fps");
   ASSERT_EQ(outcome.status, -1) << outcome.error;
-  EXPECT_EQ(outcome.kept,
-            (std::vector<std::string>{"-display", ":5", "-geometry", "10x10", "--fps"}));
+  EXPECT_EQ(outcome.kept, "|-display|:5|-geometry|10x10|--fps");
   EXPECT_STREQ(o.displayName, ":5");
   EXPECT_EQ(settingsText(),
             "fov 40, letterbox 3, facets 12, stars 0, clear 0, light 0, draw 1, camera 0, "
             "sound 0, planet 5, fps 1, spin 2, sway 3, distance 0.8, size 2.5, speed 0.5, "
             "home/end 1, sun 4");
-  // A new command line starts from the built-in values again.
-  run({});
+  run("");
   EXPECT_EQ(settingsText(),
             "fov 70, letterbox 0, facets 30, stars 1, clear 1, light 1, draw 0, camera 0, "
             "sound 1, planet 3, fps 0, spin 1, sway 1, distance 0.35, size 1, speed 1, "
@@ -249,24 +198,16 @@ TEST(CommandLine, SettingsGivenBecomeTheResetValues) {
 TEST(CommandLine, RandomPlanetAndTheImageLimit) {
   bool seen[10] = {};
   for (int i = 0; i < 100; ++i) {
-    ASSERT_EQ(run({"--planet", "Random"}).status, -1);
-    ASSERT_GE(s.planetImage, 0);
-    ASSERT_LE(s.planetImage, 9);
+    ASSERT_EQ(run("--planet|Random").status, -1);
+    ASSERT_TRUE(s.planetImage >= 0 && s.planetImage <= 9) << s.planetImage;
     seen[s.planetImage] = true;
   }
   EXPECT_GE(std::count(std::begin(seen), std::end(seen), true), 5);
-  std::vector<std::string> names;
-  for (int i = 0; i <= kMaxImageFiles; ++i) names.push_back("--image=" + std::to_string(i));
-  std::vector<const char*> words;
-  for (const std::string& name : names) words.push_back(name.c_str());
-  const Outcome tooMany = run(words);
-  EXPECT_EQ(tooMany.status, 2);
-  EXPECT_EQ(tooMany.error, refusal("too many --image files (at most 32)"));
-  words.pop_back();
-  ASSERT_EQ(run(words).status, -1);
-  EXPECT_EQ(o.imageFileCount, 32);
-  EXPECT_STREQ(o.imageFiles[0], "0");
+  std::string images = "--image=0";
+  for (int i = 1; i < 32; ++i) images += "|--image=" + std::to_string(i);
+  ASSERT_EQ(run(images).status, -1);
   EXPECT_STREQ(o.imageFiles[31], "31");
+  EXPECT_EQ(run(images + "|--image=32").error, refusal("too many --image files (at most 32)"));
 }
 
 }  // namespace
