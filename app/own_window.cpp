@@ -66,9 +66,7 @@ int runInOwnWindow(int& argc, char** argv) {
   }
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  if (fullScreen) {
-    glutInitWindowSize(windowWidth, windowHeight);
-  }
+  if (fullScreen) glutInitWindowSize(windowWidth, windowHeight);
   glutCreateWindow("Krateon");
   if (fullScreen) glutFullScreen();
   registerCallbacks();
