@@ -6,6 +6,8 @@
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 unset DISPLAY XSCREENSAVER_WINDOW
 
+# Display :59977 stands for one that does not exist: far above the numbers that the test
+# sessions' X servers take, even many of them at once.
 # Each row: arguments (leading NAME=VALUE words set the environment) | exit status | a pattern
 # of the first stdout line | a pattern of the first stderr line ("" for an empty stream).
 # Status 2 must add the line "Try 'krateon --help'." and nothing else; status 1 prints one line.
@@ -13,15 +15,15 @@ rows=(
   "--help|0|^Usage: krateon \[OPTION\]\.\.\.|"
   "-h|0|^Usage: krateon \[OPTION\]\.\.\.|"
   "--version|0|^krateon [0-9]+\.[0-9]+\.[0-9]+$|"
-  "-display :77 --max-fps 5 --version|0|^krateon [0-9]|"
+  "-display :59977 --max-fps 5 --version|0|^krateon [0-9]|"
   "--bogus|2||^krateon: unrecognized option '--bogus'$"
-  "-display :77 --facets 41|2||^krateon: invalid value '41' for --facets \(a whole number from 3 to 40\)$"
-  "-display :77 --planet|2||^krateon: option '--planet' needs a planet$"
+  "-display :59977 --facets 41|2||^krateon: invalid value '41' for --facets \(a whole number"
+  "-display :59977 --planet|2||^krateon: option '--planet' needs a planet$"
   "--sound --window-id 0x1c00005|1||^krateon: cannot open the X display \(DISPLAY is not set\)$"
-  "--window-id 4194305 -display :77|1||^krateon: cannot open the X display :77$"
+  "--window-id 4194305 -display :59977|1||^krateon: cannot open the X display :59977$"
   "XSCREENSAVER_WINDOW=0x1c00005 --root|1||^krateon: cannot open the X display"
   "XSCREENSAVER_WINDOW=window --root|1||^krateon: XSCREENSAVER_WINDOW is not a window id: 'window'$"
-  "-display :77|1||^freeglut .*:77"
+  "-display :59977|1||^freeglut .*:59977"
 )
 
 out=$x_session_dir/out

@@ -27,11 +27,10 @@ wire() {
     \( +clone -morphology Open Rectangle:5x1 \)
 }
 rate_area=120x30+680+0 # the frame-rate line, top right
-# faded_in: waits until the plain window's blue is gone, then for the three seconds of the
-# fade-in.
+# faded_in: waits until the program has drawn over the plain window, then for the three seconds
+# of the fade-in.
 faded_in() {
-  wait_for 60 eval '(($(measure "$(shot start)" "" "%[fx:int(1e6 * mean)]" -fill white \
-    -opaque "#203050" -fill black +opaque white) < 1000))' || fail "the window was not drawn"
+  wait_for 60 covered 800x600+0+0 || fail "the window was not drawn"
   sleep 3
 }
 

@@ -26,7 +26,8 @@ for ((i = 1; i <= $(xpath 'count(//number)'); i++)); do
     "\"$(help_default "${arg% *}")\" + 0 == $default"
 done
 for ((i = 1; i <= $(xpath 'count(//boolean)'); i++)); do
-  arguments+=("$(xpath "string(//boolean[$i]/@arg-set)")$(xpath "string(//boolean[$i]/@arg-unset)")")
+  set=$(xpath "string(//boolean[$i]/@arg-set)") unset=$(xpath "string(//boolean[$i]/@arg-unset)")
+  arguments+=("$set$unset")
 done
 for ((i = 1; i <= $(xpath 'count(//select)'); i++)); do
   for ((j = 1; j <= $(xpath "count(//select[$i]/option)"); j++)); do
@@ -45,15 +46,11 @@ expect "controls found (${#arguments[@]})" "${#arguments[@]} >= 20"
 
 # Each argument: a --help option, and a program that draws and ends with status 0 on SIGTERM.
 x_session_start 640x480x24
-drawn() { # the plain window's blue is gone from the window
-  (($(measure "$(shot "$1")" 200x150+0+0 '%[fx:int(1e6 * mean)]' -fill white \
-    -opaque '#203050' -fill black +opaque white) < 1000))
-}
 for arguments in "${arguments[@]}"; do
   option=${arguments%% *}
   grep -qE -- "^ +(-h, )?$option( |$)" <<<"$help" || fail "$option is not in --help"
   saver_window_start 200 150 0 0 $arguments
-  wait_for 30 drawn "${option#--}" || fail "$arguments: nothing drawn"
+  wait_for 30 covered 200x150+0+0 || fail "$arguments: nothing drawn"
   saver_window_stop
   expect "$arguments: drawn, status 0 after SIGTERM ($program_status)" \
     "\"$program_status\" == \"0\""
