@@ -8,14 +8,16 @@ set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 x_session_start 800x600x24
 
-# sky PNG: the larger star share of two opposite corners away from the title's path; the sun
-# may cover one corner now and then, never both. planet_colours PNG: "MARS EARTH", the shares
-# of Mars's red and Earth's blue.
+# sky PNG: the least star share of the four corners. With stars each corner has them (or the
+# planet, the sun, the moon or a line of text, brighter still); without, at least one corner is
+# dark. planet_colours PNG: "MARS EARTH", the shares of Mars's red and Earth's blue.
 sky() {
-  local a b
-  a=$(bright_share "$1" 60 250x150+550+40)
-  b=$(bright_share "$1" 60 250x150+0+450)
-  awk "BEGIN { print ($a > $b ? $a : $b) }"
+  local corner least=1 share
+  for corner in 200x150+0+0 200x150+600+0 200x150+0+450 200x150+600+450; do
+    share=$(bright_share "$1" 60 $corner)
+    least=$(awk "BEGIN { print ($share < $least ? $share : $least) }")
+  done
+  echo "$least"
 }
 mars='r > 0.3 && r > 1.6 * b && r > 1.2 * g'
 earth='b > 0.3 && b > 1.3 * r'
@@ -44,14 +46,14 @@ expect "no frame-rate line without --fps ($(bright_share "$shot_dir/earth-no-sta
 saver_window_stop
 expect "status 0 after SIGTERM ($program_status)" "\"$program_status\" == \"0\""
 
-# 2. --planet mars --fps: red, hardly any of Earth's blue (bluish stars have a little), before
-# the first cycle ends (a meteor's fire is red too, but leaves Earth blue); stars; the
-# frame-rate line at the top right.
+# 2. --planet mars --fps: red, hardly any of Earth's blue (bluish stars have a little), within
+# five seconds of the fade-in, long before the first cycle ends and Mars would come after Earth
+# (a meteor's fire is red too, but leaves Earth blue); stars; the frame-rate line at the top
+# right.
 saver_window_start 800 600 0 0 --planet mars --fps
 faded_in
-see "--planet mars: Mars comes first" mars 'split(v, s) && s[1] > 0.003 && s[2] < 0.25 * s[1]' \
-  planet_colours
-expect "... before the first cycle ends ($(program_age) s)" "$(program_age) < 16"
+see_limit=5 see "--planet mars: Mars comes first" mars \
+  'split(v, s) && s[1] > 0.003 && s[2] < 0.25 * s[1]' planet_colours
 see "--planet mars: the stars are there" mars-stars 'v > 0.0005' sky
 see "--fps: the frame-rate line" rate 'v > 0.003' bright_share 200 $rate_area
 saver_window_stop
