@@ -1,153 +1,150 @@
-// The command line: Krateon's own options, the usage text and the version, and the answers to
-// mistakes; all of it before any display is opened, so it works without an X server.
+// The command line: Krateon's own options read by the table of app/option_table, their values
+// checked against their ranges, the settings the user starts with given to the reset, and the
+// rest left for the toolkit; all of it before any display is opened, so it works without an X
+// server.
 #include "app/command_line.h"
+
+#include <strings.h>
 
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+
+#include "app/option_table.h"
+#include "core/settings.h"
 
 namespace {
 
-constexpr int kKeepRunning = -1;
-constexpr int kUsageError = 2;
-constexpr int kMinFramesPerSecond = 1;
-constexpr int kMaxFramesPerSecond = 1000;
 constexpr int kForeignWindowFramesPerSecond = 60;  // a screensaver sleeps between frames
 constexpr unsigned long kLargestWindowId = 0xffffffffUL;
 
-bool soundAsked = false;  // --sound was given
+// The planets by number, as a name is compared: lower case, without spaces.
+constexpr const char* kPlanetNames[] = {"moon",    "cloudlayer", "venus",   "earth",    "mars",
+                                        "jupiter", "saturn",     "neptune", "neptune2", "pluto"};
+constexpr int kPlanetCount = sizeof kPlanetNames / sizeof kPlanetNames[0];
+constexpr const char* kDrawingModes[] = {"polygons", "lines", "points"};  // polyMode 0, 1, 2
 
-// Kept in step with the OPTIONS of docs/krateon.6 and the README.
-constexpr const char kUsage[] =
-    "Usage: krateon [OPTION]... [TOOLKIT-OPTION]...\n"
-    "A planet among the stars, struck by meteors until it shatters; full screen.\n"
-    "\n"
-    "  -h, --help          show this help and exit\n"
-    "      --version       show the version number and exit\n"
-    "      --root          draw into the screensaver's window, the one named by the\n"
-    "                      XSCREENSAVER_WINDOW environment variable (else the root window)\n"
-    "      --window-id ID  draw into the existing X window ID (hex 0x... or decimal)\n"
-    "      --max-fps N     draw at most N frames a second, 1 to 1000; without it there is\n"
-    "                      no cap, except 60 with --root or --window-id\n"
-    "      --sound         play the impact sounds with --root or --window-id too\n"
-    "\n"
-    "With --root or --window-id Krateon fills that window and follows its size, does not\n"
-    "go full screen, move the pointer or hide it, and is silent unless --sound is given;\n"
-    "it exits with status 0 on SIGTERM or SIGINT and when the window is destroyed.\n"
-    "Toolkit options such as -display HOST:N and -geometry WxH go to freeglut.\n"
-    "Press ? in the program for the keys; 'man krateon' tells the rest.\n";
-
-// Whether `arg` is the option `name`, alone or as "name=value".
-bool optionNameIs(const char* arg, const char* name) {
-  const std::size_t length = std::strlen(name);
-  return std::strncmp(arg, name, length) == 0 && (arg[length] == '\0' || arg[length] == '=');
-}
-
-int usageError(const char* format, const char* a, const char* b = "") {
-  std::fprintf(stderr, "krateon: ");
-  std::fprintf(stderr, format, a, b);
-  std::fputs("\nTry 'krateon --help'.\n", stderr);
-  return kUsageError;
-}
-
-bool parseFramesPerSecond(const char* text, int& framesPerSecond) {
-  if (!std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+// A number as the option's kind writes it, within [low, high]: a whole number is digits only,
+// a real one decimal digits with a point and an exponent allowed (no hex, inf or nan).
+bool parseNumber(const char* text, bool whole, double low, double high, double& number) {
+  const bool startsWell =
+      std::isdigit(static_cast<unsigned char>(text[0])) || (!whole && text[0] == '.');
+  if (!startsWell) return false;
+  const char* allowed = whole ? "0123456789" : "0123456789.eE+-";
+  if (text[std::strspn(text, allowed)] != '\0') return false;
   char* end = nullptr;
   errno = 0;
-  const long value = std::strtol(text, &end, 10);
+  const double value =
+      whole ? static_cast<double>(std::strtol(text, &end, 10)) : std::strtod(text, &end);
   if (*end != '\0' || errno != 0) return false;
-  if (value < kMinFramesPerSecond || value > kMaxFramesPerSecond) return false;
-  framesPerSecond = static_cast<int>(value);
+  if (!(value >= low && value <= high)) return false;
+  number = value;
   return true;
 }
 
-// The value of an option that takes one: after '=' in the same word or the next word. Advances
-// `i` past a separate value. Null when there is none.
-const char* optionValue(const char* name, int argc, char** argv, int& i) {
-  const char* arg = argv[i];
-  const std::size_t length = std::strlen(name);
-  if (arg[length] == '=') return arg + length + 1;
-  if (i + 1 >= argc) return nullptr;
-  return argv[++i];
+// One of the ten planets, chosen afresh at every start.
+int randomPlanet() {
+  std::random_device device;
+  return static_cast<int>(device() % kPlanetCount);
 }
 
-// --root: the daemon names its window in the environment; without it, the screen itself.
-int chooseScreensaverWindow() {
-  programOptions.foreignWindow = true;
-  programOptions.windowId = 0;
-  const char* named = std::getenv("XSCREENSAVER_WINDOW");
-  if (named == nullptr || named[0] == '\0') return kKeepRunning;
-  if (parseWindowId(named, programOptions.windowId)) return kKeepRunning;
-  std::fprintf(stderr, "krateon: XSCREENSAVER_WINDOW is not a window id: '%s'\n", named);
-  return 1;
+// A planet's number, its name in any case with or without spaces, hyphens or underscores, or
+// random.
+bool parsePlanet(const char* text, double& number) {
+  char name[16];
+  std::size_t length = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == ' ' || *c == '-' || *c == '_') continue;
+    if (length == sizeof name - 1) return false;
+    name[length++] = static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+  }
+  name[length] = '\0';
+  if (length == 1 && std::isdigit(static_cast<unsigned char>(name[0]))) {
+    number = name[0] - '0';
+    return true;
+  }
+  if (std::strcmp(name, "random") == 0) {
+    number = randomPlanet();
+    return true;
+  }
+  for (int planet = 0; planet < kPlanetCount; ++planet) {
+    if (std::strcmp(name, kPlanetNames[planet]) != 0) continue;
+    number = planet;
+    return true;
+  }
+  return false;
+}
+
+bool parseDrawingMode(const char* text, double& number) {
+  for (int mode = 0; mode < 3; ++mode) {
+    if (strcasecmp(text, kDrawingModes[mode]) != 0) continue;
+    number = mode;
+    return true;
+  }
+  return false;
+}
+
+bool parseValue(const Option& option, const char* text, double& number) {
+  switch (option.kind) {
+    case kWholeNumber:
+    case kRealNumber:
+      return parseNumber(text, option.kind == kWholeNumber, option.low, option.high, number);
+    case kPlanet:
+      return parsePlanet(text, number);
+    case kDrawingMode:
+      return parseDrawingMode(text, number);
+    case kWindowId: {
+      unsigned long id = 0;
+      if (!parseWindowId(text, id)) return false;
+      number = static_cast<double>(id);
+      return true;
+    }
+    case kFile:
+      return text[0] != '\0';
+    case kNoValue:
+      break;
+  }
+  return true;
+}
+
+int applyOption(const Option& option, const char* text) {
+  double number = 0;
+  if (option.kind != kNoValue && !parseValue(option, text, number)) {
+    char accepted[160];
+    describeAcceptedValues(option, accepted, sizeof accepted);
+    return refuseCommandLine("invalid value '%s' for %s (%s)", text, option.name, accepted);
+  }
+  if (option.act != nullptr) return option.act(number, text);
+  if (option.realSetting != nullptr) setStartValue(option.realSetting, static_cast<float>(number));
+  if (option.wholeSetting != nullptr) {
+    setStartValue(option.wholeSetting,
+                  option.kind == kNoValue ? option.flagValue : static_cast<int>(number));
+  }
+  return kKeepRunning;
 }
 
 // One word of the command line, with its value when it takes one. Returns kKeepRunning, or the
 // exit status when the word ends the program. Sets `own` when the word is one of Krateon's.
 int readOption(int argc, char** argv, int& i, bool& own) {
   const char* arg = argv[i];
-  own = true;
-  if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  const char* attached = nullptr;
+  const Option* option = findOption(arg, attached);
+  own = option != nullptr || (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0');
+  if (option == nullptr) {
+    return own ? refuseCommandLine("unrecognized option '%s'", arg) : kKeepRunning;
   }
-  if (std::strcmp(arg, "--version") == 0) {
-    std::printf("krateon %s\n", KRATEON_VERSION);
-    return 0;
+  if (option->kind == kNoValue) {
+    if (attached != nullptr) return refuseCommandLine("option '%s' takes no value", option->name);
+    return applyOption(*option, nullptr);
   }
-  if (std::strcmp(arg, "--root") == 0) return chooseScreensaverWindow();
-  if (std::strcmp(arg, "--sound") == 0) {
-    soundAsked = true;
-    return kKeepRunning;
+  const char* value = attached;
+  if (value == nullptr && i + 1 < argc) value = argv[++i];
+  if (value == nullptr) {
+    return refuseCommandLine("option '%s' needs %s", option->name, missingValueName(option->kind));
   }
-  if (optionNameIs(arg, "--window-id")) {
-    const char* value = optionValue("--window-id", argc, argv, i);
-    if (value == nullptr) return usageError("option '%s' needs a window id", "--window-id");
-    if (!parseWindowId(value, programOptions.windowId)) {
-      return usageError("invalid window id '%s' for %s (hex 0x... or decimal)", value,
-                        "--window-id");
-    }
-    programOptions.foreignWindow = true;
-    return kKeepRunning;
-  }
-  if (optionNameIs(arg, "--max-fps")) {
-    const char* value = optionValue("--max-fps", argc, argv, i);
-    if (value == nullptr) return usageError("option '%s' needs a number", "--max-fps");
-    if (!parseFramesPerSecond(value, programOptions.maxFramesPerSecond)) {
-      return usageError("invalid value '%s' for %s (a whole number from 1 to 1000)", value,
-                        "--max-fps");
-    }
-    return kKeepRunning;
-  }
-  if (optionNameIs(arg, "--text-scale")) {
-    const char* value = optionValue("--text-scale", argc, argv, i);
-    if (value == nullptr) return usageError("option '%s' needs a number", "--text-scale");
-    if (value[0] < '1' || value[0] > '8' || value[1] != '\0') {
-      return usageError("invalid value '%s' for %s (a whole number from 1 to 8)", value,
-                        "--text-scale");
-    }
-    programOptions.textScale = value[0] - '0';
-    return kKeepRunning;
-  }
-  if (optionNameIs(arg, "--image")) {
-    const char* value = optionValue("--image", argc, argv, i);
-    if (value == nullptr || value[0] == '\0') {
-      return usageError("option '%s' needs a file name", "--image");
-    }
-    static_assert(kMaxImageFiles == 32, "the message below names the limit");
-    if (programOptions.imageFileCount >= kMaxImageFiles) {
-      return usageError("option '%s' may be given at most %s times", "--image", "32");
-    }
-    programOptions.imageFiles[programOptions.imageFileCount++] = value;
-    return kKeepRunning;
-  }
-  if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
-    return usageError("unrecognized option '%s'", arg);
-  }
-  own = false;
-  return kKeepRunning;
+  return applyOption(*option, value);
 }
 
 }  // namespace
@@ -168,6 +165,8 @@ bool parseWindowId(const char* text, unsigned long& id) {
 }
 
 int readCommandLine(int& argc, char** argv) {
+  programOptions = ProgramOptions{};
+  clearStartValues();
   int kept = 1;
   int i = 1;
   for (; i < argc; ++i) {
@@ -186,7 +185,7 @@ int readCommandLine(int& argc, char** argv) {
   argc = kept;
   argv[argc] = nullptr;
   if (programOptions.foreignWindow) {
-    programOptions.soundOn = soundAsked;
+    programOptions.soundOn = programOptions.soundAsked;
     if (programOptions.maxFramesPerSecond == 0) {
       programOptions.maxFramesPerSecond = kForeignWindowFramesPerSecond;
     }

@@ -34,7 +34,6 @@ constexpr int kMinFieldOfView = 1;     // degrees
 constexpr int kMaxFieldOfView = 179;
 constexpr int kMinTessellation = 3;
 constexpr int kMaxTessellation = 40;
-constexpr int kWindowedSize = 512;    // pixels, both sides of the window mode
 constexpr int kLetterboxStepMax = 6;  // the cycle runs -5..6, the size is its magnitude
 constexpr int kLetterboxStepMin = -5;
 constexpr int kReadoutModes = 3;      // none, matrix, direction
@@ -97,12 +96,6 @@ bool applyScalingKey(const ScalingKey (&table)[N], int key) {
     return true;
   }
   return false;
-}
-
-// The arrow shows only in a window (not full screen) with the auto camera.
-void applyCursorRule() {
-  const bool arrow = !fullScreen && sceneSettings.cameraMode == 0;
-  hostSetCursor(arrow ? GLUT_CURSOR_LEFT_ARROW : GLUT_CURSOR_NONE);
 }
 
 void startExitFade() {
@@ -292,6 +285,11 @@ void notePointer(int x, int y) {
 
 PointerOffset mouseOffset;
 int mouseMoved = 0;
+
+void applyCursorRule() {
+  const bool arrow = !fullScreen && sceneSettings.cameraMode == 0;
+  hostSetCursor(arrow ? GLUT_CURSOR_LEFT_ARROW : GLUT_CURSOR_NONE);
+}
 
 void onKeyboard(unsigned char key, int, int) {
   forceClear = 0;  // any later key cancels a clear an earlier key asked for

@@ -4,6 +4,7 @@
 
 constexpr int kPointerHomeX = 450;  // pointer home, pixels from the window's top-left corner
 constexpr int kPointerHomeY = 350;
+constexpr int kWindowedSize = 512;  // pixels, both sides of the window that 'f' switches to
 
 struct PointerOffset {
   int x = 0;  // pixels right of the pointer home
@@ -12,6 +13,9 @@ struct PointerOffset {
 
 extern PointerOffset mouseOffset;  // last motion or left-button position minus the home
 extern int mouseMoved;             // set by motion and left-button events
+
+// The cursor rule: the arrow shows only in a window (not full screen) with the auto camera.
+void applyCursorRule();
 
 void onKeyboard(unsigned char key, int x, int y);
 void handleOptionKey(unsigned char key);

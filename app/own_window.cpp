@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/command_line.h"
 #include "app/frame_pacing.h"
 #include "app/input.h"
 #include "app/startup.h"
@@ -78,11 +79,17 @@ const WindowHost ownWindowHost = {false,         ownElapsedMs,     ownSwapBuffer
                                   ownSetCursor};
 
 int runInOwnWindow(int& argc, char** argv) {
+  // A window asked for with --window has the size of the 'f' key's window, unless the toolkit's
+  // -geometry, read by glutInit, gives another.
+  if (programOptions.startWindowed) {
+    fullScreen = 0;
+    glutInitWindowSize(kWindowedSize, kWindowedSize);
+  }
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(windowWidth, windowHeight);
+  if (fullScreen) glutInitWindowSize(windowWidth, windowHeight);
   glutCreateWindow("Krateon");
-  glutFullScreen();
+  if (fullScreen) glutFullScreen();
   registerCallbacks();
   if (!initScene()) {
     std::fputs("App cannot initialize.\n", stdout);

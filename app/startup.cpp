@@ -64,7 +64,7 @@ bool initScene() {
   // In a foreign window the keys belong to its owner (a key ends a screensaver).
   if (!drawingInForeignWindow) textDisplay.showMessage("Press ? key for Help Screen");
   hostWarpPointer(kPointerHomeX, kPointerHomeY);
-  hostSetCursor(GLUT_CURSOR_NONE);
+  applyCursorRule();  // hidden full screen; the arrow in a window started with --window
   return true;
 }
 

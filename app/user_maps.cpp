@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/window_host.h"
 #include "core/frame_clock.h"
+#include "core/settings.h"
 #include "image/planet_map.h"
 #include "image/texture_table.h"
 #include "sim/planet.h"
@@ -44,6 +45,11 @@ void loadUserMaps() {
     mapNames[userMapCount++] = baseName(fileName);
   }
   if (programOptions.imageFileCount > 0) discountFrameClock(hostElapsedMs() - started);
+  // The maps show from the first one given, unless --planet chose another.
+  if (userMapCount > 0 && !hasStartValue(&SceneSettings::planetImage)) {
+    setStartValue(&SceneSettings::planetImage, 0);
+    sceneSettings.planetImage = 0;
+  }
   keepPlanetInCycle();
 }
 

@@ -5,8 +5,9 @@
 // Loads every --image file into the texture table after the built-in textures, in order. A file
 // that cannot be used gets one line on stderr, "krateon: FILE: why", and is skipped; with none
 // usable the cycle keeps the ten built-in planets. The time spent is left out of the frame
-// clock, so the first frame does not count it as animation. Ends by keeping planetImage within
-// the cycle. Without --image it does nothing but that.
+// clock, so the first frame does not count it as animation. The cycle starts at the first map
+// unless --planet chose one (a number beyond the maps gives the first). Ends by keeping
+// planetImage within the cycle. Without --image it does nothing but that.
 void loadUserMaps();
 
 // The message naming user map `map` (0..userMapCount - 1) of the cycle, as the built-in lines

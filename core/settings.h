@@ -37,5 +37,18 @@ extern double exitFadeStart;  // `now` at ESC, seconds; 0 = not exiting
 extern int letterboxStep;     // -5..6, position in the letterbox cycle; not reset
 extern int firstResetDone;    // set at the end of every reset
 
-// Gives every setting its default.
+// The values a reset gives beyond the built-in defaults: those the user started with (the
+// command line sets them before start-up), so that a reset returns to them.
+constexpr int kMaxStartValues = 18;  // one per field of SceneSettings
+
+// Makes `value` what `field` gets at every reset, replacing an earlier start value of the same
+// field. Returns false, keeping nothing, when all kMaxStartValues slots hold other fields.
+bool setStartValue(int SceneSettings::*field, int value);
+bool setStartValue(float SceneSettings::*field, float value);
+// Whether the user started with a value of `field`.
+bool hasStartValue(int SceneSettings::*field);
+// Forgets every start value: a reset gives the built-in defaults alone.
+void clearStartValues();
+
+// Gives every setting its built-in default, then the start values in the order they were set.
 void restoreDefaults(SceneSettings& settings);

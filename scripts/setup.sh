@@ -20,6 +20,7 @@ packages=(
                                                 # and the tests make a plain one
   groff-base                                    # the install test renders the manual page
   xscreensaver                                  # the screensaver daemon the end-to-end test runs
+  libxml2-utils                                 # xmllint reads its settings dialog file
   imagemagick sox                               # screenshots and audio checks in the tests
   clang libclang-rt-14-dev                      # fuzzing
   valgrind                                      # leak checks

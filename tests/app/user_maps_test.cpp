@@ -58,6 +58,7 @@ class UserMaps : public ::testing::Test {
 
   // The scene started as with --image for each file of the folder, in order; what it printed.
   std::string start(std::initializer_list<const char*> names) {
+    clearStartValues();
     programOptions.imageFileCount = 0;
     for (const char* name : names) {
       paths[programOptions.imageFileCount] = folder + "/" + name;
@@ -71,15 +72,17 @@ class UserMaps : public ::testing::Test {
   }
 };
 
-// With no usable map the built-in planets stay, from the Earth. With two, the start value 3 is
-// taken to the first; each key shows its map by name, a digit without a map changes nothing,
-// the cycle wraps after the last map, and a reset goes back to the first.
+// With no usable map the built-in planets stay, from the Earth. Maps show from the first, also
+// when there are more than three; each key shows its map by name, a digit without a map changes
+// nothing, the cycle wraps after the last map, and a reset goes back to the first.
 TEST_F(UserMaps, TheCycleRunsThroughTheUsableMapsInOrder) {
   EXPECT_EQ(start({"notes.png"}),
             "krateon: " + folder + "/notes.png: is not a PNG, JPEG or BMP picture\n");
   EXPECT_EQ(sceneSettings.planetImage, 3);
   pressKey('9');
   EXPECT_EQ(testsupport::messageText(), "Image 9/9: Pluto");
+  start({"pale.bmp", "pale.bmp", "pale.bmp", "pale.bmp", "halves.png"});
+  EXPECT_EQ(sceneSettings.planetImage, 0);
   start({"halves.png", "notes.png", "pale.bmp"});
   EXPECT_EQ(sceneSettings.planetImage, 0);
   const struct {

@@ -135,9 +135,10 @@ program_start() {
     fail "no window titled Krateon (the program $(program_running && echo runs || echo ended))"
     finish
   fi
-  # The program asks for full screen right after mapping its window; the keyboard goes to it
-  # once that is done. (Whether it did go full screen is for the tests to check.)
-  window_pattern="* fullscreen"
+  # The program asks for full screen right after mapping its window (unless the caller sets
+  # program_window_pattern otherwise); the keyboard goes to it once that is done. (Whether it did
+  # go full screen is for the tests to check.)
+  window_pattern=${program_window_pattern:-* fullscreen}
   wait_for 20 window_matches || true
   xdotool windowactivate --sync "$program_window" 2>/dev/null || true
   wait_for 20 has_focus || { fail "the program's window does not get the keyboard"; finish; }
@@ -146,6 +147,45 @@ has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$program_window" ]]; 
 find_window() { # true once the window is there or the program has ended
   program_window=$(xdotool search --onlyvisible --name '^Krateon$' 2>/dev/null | head -1)
   [[ -n $program_window ]] || ! program_running
+}
+
+# plain_blue AREA: the share of AREA in the plain window's blue, on a new screenshot.
+# covered AREA: true when the program has drawn over all of it.
+plain_blue() {
+  measure "$(shot window)" "$1" '%[fx:mean]' -fill white -opaque '#203050' -fill black \
+    +opaque white
+}
+covered() { awk "BEGIN { exit !($(plain_blue "$1") < 0.001) }"; }
+
+# saver_window_start W H X Y ARGS...: a plain window of the tests' own (tests/plain_window, no
+# frame) at that place, and the program in screensaver mode in it (--window-id, then ARGS), run
+# from the data folder with its output in $shot_dir, once the window shows. Sets window_id,
+# window_pid and program_pid.
+# saver_window_stop: SIGTERM to the program (its exit status in program_status), then the window
+# goes.
+saver_window_start() {
+  local area="$1x$2+$3+$4"
+  "$KRATEON_BINARY_DIR/tests/plain_window" "$1" "$2" "$3" "$4" >"$x_session_dir/window.id" &
+  window_pid=$!
+  x_session_pids+=("$window_pid")
+  shift 4
+  wait_for 30 test -s "$x_session_dir/window.id" || { fail "plain_window printed no id"; finish; }
+  window_id=$(<"$x_session_dir/window.id")
+  wait_for 30 eval 'awk "BEGIN { exit !($(plain_blue "$area") > 0.99) }"' ||
+    fail "the plain window does not show"
+  (cd "$KRATEON_ASSET_DIR" && exec $nice "$KRATEON_PROGRAM" --window-id "$window_id" "$@") \
+    >"$shot_dir/program.out" 2>"$shot_dir/program.err" &
+  program_pid=$!
+  program_started=$(date +%s.%N)
+  program_status=""
+  x_session_pids+=("$program_pid")
+}
+saver_window_stop() {
+  kill -TERM "$program_pid" 2>/dev/null || true
+  program_wait 10
+  kill "$window_pid" 2>/dev/null || true
+  wait "$window_pid" 2>/dev/null || true
+  rm -f "$x_session_dir/window.id"
 }
 
 # program_age: seconds since the program was started. wait_until AGE: sleeps until then.
