@@ -2,7 +2,8 @@
 # Settings given on the command line, each seen on the screen. In a window of the test's own
 # (--window-id, over the whole screen): --no-stars leaves the sky empty around Earth, without
 # the frame-rate line; --planet mars shows a red planet first and --fps the frame-rate line;
-# --draw points draws the planet as dots. In Krateon's own window --window starts 512 x 512, and
+# --draw points draws the planet as dots; --image shows a map of our own on the planet and
+# --text-scale 2 makes the frame-rate line twice as tall. In Krateon's own window --window starts 512 x 512, and
 # r after --no-stars keeps the sky empty: a reset returns to the settings given.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
@@ -65,9 +66,32 @@ wait_until 10.5
 see "--draw points: dots" points 'split(v, s) && s[1] > 0.0005 && s[2] < 0.25 * s[1]' wire
 saver_window_stop
 
-# (Checks of --image and --text-scale go here.)
+# 4. --image with a map of our own, green above the equator and magenta below: both colours on
+# the planet, no Earth; with --fps the frame-rate line, which --text-scale 2 makes twice as tall.
+map=$x_session_dir/halves.png
+convert -size 256x64 xc:'#00ff00' -size 256x64 xc:'#ff00ff' -append "$map"
+green='g > 0.3 && g > 2 * r && g > 2 * b'
+magenta='r > 0.3 && b > 0.3 && g < 0.5 * r && g < 0.5 * b'
+saver_window_start 800 600 0 0 --image "$map" --no-stars --fps
+faded_in
+see "--image: the map's green on the planet" own-map 'v > 0.002' share_where "$green"
+for colour in magenta earth; do
+  share=$(share_where "$shot_dir/own-map.png" "${!colour}")
+  expect "--image: $colour on the planet ($share)" \
+    "$share $([[ $colour == magenta ]] && echo '> 0.002' || echo '< 0.0005')"
+done
+IFS='x+' read -r _ rate_height _ <<<"$(bright_box "$shot_dir/own-map.png" 200 $rate_area)"
+saver_window_stop
+saver_window_start 800 600 0 0 --fps --text-scale 2 --no-stars
+faded_in
+see "--text-scale 2: the frame-rate line" rate-scaled 'split(v, b, /[x+]/) && b[2] > 0' \
+  bright_box 200 260x70+540+0
+IFS='x+' read -r _ scaled_height _ <<<"$seen"
+expect "--text-scale 2: twice as tall ($rate_height, then $scaled_height pixels)" \
+  "$rate_height > 8 && $scaled_height >= 1.8 * $rate_height && $scaled_height <= 2.2 * $rate_height"
+saver_window_stop
 
-# 4. Krateon's own window, started with --window in a 512 x 512 window; f makes it full screen.
+# 5. Krateon's own window, started with --window in a 512 x 512 window; f makes it full screen.
 # With --no-stars, r resets every setting to what was given, so the sky stays empty; u then shows
 # the stars: the keys do reach the program.
 program_window_pattern="512x512*" program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" \
