@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Krateon as a good desktop citizen: minimised, moved to another desktop or covered by another
 # window, the program sleeps (its processor time stands almost still); shown again, it draws at
-# once and goes on where it was: a message shown just before it was hidden is still there, the
-# planet or the title shows. Escape still ends it with status 0, also when the window is
-# minimised during the fade-out.
+# once and goes on where it was: the planet shows, and a message shown just before it was hidden
+# is still there. Escape still ends it with status 0, also when the window is minimised during
+# the fade-out.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 
@@ -22,18 +22,12 @@ cpu_share() {
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$program_pid/stat"; }
 # A screenshot at the program's priority, so that a busy machine delays it no more than the program.
 nice_shot() { $nice import -window root "$shot_dir/$1.png" && echo "$shot_dir/$1.png"; }
-# Something of the scene: the planet, or the sliding title while it is on screen.
-scene_box() {
-  local planet
-  planet=$(planet_box "$1")
-  [[ -n $planet ]] && echo "$planet" || bright_box "$1" 200 1280x690+0+30
-}
 
 # hidden_round NAME KEY HIDE-COMMAND SHOW-COMMAND: a message (KEY changes nothing in the
 # picture) just before the window is hidden with HIDE-COMMAND; five seconds of processor time
 # hidden; then SHOW-COMMAND, and the window is looked at.
 hidden_round() {
-  local name=$1 key=$2 hide=$3 show=$4 hidden shown_at back took box message moving changed
+  local name=$1 key=$2 hide=$3 show=$4 hidden shown_at back planet took message moving changed
   key "$key"
   $hide
   hidden=$(cpu_share 5)
@@ -42,13 +36,21 @@ hidden_round() {
     "$hidden <= 0.02 && $hidden <= $visible / 10"
   $show
   shown_at=$(date +%s.%N)
-  # Within a second the scene is back: the planet or the title, and the message from before
-  # (its three seconds were not used up while hidden).
-  back=$(nice_shot "$name-back")
-  took=$(awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $shown_at }")
-  box=$(scene_box "$back")
-  expect "$name: within a second ($took s) the planet or the title shows (${box:-nothing})" \
-    "\"$box\" != \"\" && $took <= 1.0"
+  # Within a second the planet is back, and the message from before (its three seconds were not
+  # used up while hidden). Pictures are taken for a second and looked at afterwards, so that
+  # looking takes none of that second.
+  local shots=() times=() i
+  until ((${#times[@]} > 0)) && awk "BEGIN { exit !(${times[-1]} > 1) }"; do
+    shots+=("$(nice_shot "$name-back-${#shots[@]}")")
+    times+=("$(awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $shown_at }")")
+  done
+  for i in "${!shots[@]}"; do
+    back=${shots[i]} took=${times[i]}
+    planet=$(planet_box "$back")
+    [[ -z $planet ]] || break
+  done
+  expect "$name: within a second ($took s) the planet shows (${planet:-nothing})" \
+    "\"$planet\" != \"\" && $took <= 1.0"
   message=$(bright_share "$back" 200 300x30+0+0)
   expect "$name: the message from before is still shown ($message)" "$message > 0.002"
   # And it moves: the next picture differs.
@@ -61,7 +63,7 @@ hidden_round() {
 wait_until 2
 visible=$(cpu_share 5)
 echo "processor time, visible: $visible"
-expect "visible, the program draws ($visible processors)" "$visible > 0.3"
+expect "visible, the program draws ($visible processors)" "$visible > 0.05"
 
 minimise() { xdotool windowminimize --sync "$program_window"; }
 activate() { xdotool windowactivate --sync "$program_window" 2>/dev/null; }
