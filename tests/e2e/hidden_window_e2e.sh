@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Krateon as a good desktop citizen: minimised, moved to another desktop or covered by another
 # window, the program sleeps (its processor time stands almost still); shown again, it draws at
-# once and goes on where it was: a message shown just before it was hidden is still there, the
-# planet or the title shows. Escape still ends it with status 0, also when the window is
-# minimised during the fade-out.
+# once and goes on where it was: the scene shows, and a message shown just before it was hidden
+# is still there. Escape still ends it with status 0, also when the window is minimised during
+# the fade-out.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 
@@ -20,35 +20,42 @@ cpu_share() {
   awk "BEGIN { printf \"%.3f\", ($(cpu_ticks) - $before) / $ticks_per_second / $1 }"
 }
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$program_pid/stat"; }
+since() { awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $1 }"; } # seconds since a `date +%s.%N`
 # A screenshot at the program's priority, so that a busy machine delays it no more than the program.
 nice_shot() { $nice import -window root "$shot_dir/$1.png" && echo "$shot_dir/$1.png"; }
-# Something of the scene: the planet, or the sliding title while it is on screen.
-scene_box() {
-  local planet
-  planet=$(planet_box "$1")
-  [[ -n $planet ]] && echo "$planet" || bright_box "$1" 200 1280x690+0+30
-}
 
 # hidden_round NAME KEY HIDE-COMMAND SHOW-COMMAND: a message (KEY changes nothing in the
 # picture) just before the window is hidden with HIDE-COMMAND; five seconds of processor time
 # hidden; then SHOW-COMMAND, and the window is looked at.
 hidden_round() {
-  local name=$1 key=$2 hide=$3 show=$4 hidden shown_at back took box message moving changed
+  local name=$1 key=$2 hide=$3 show=$4 hidden shown_at back stars took message moving changed
   key "$key"
   $hide
   hidden=$(cpu_share 5)
   echo "processor time, $name: $hidden"
   expect "$name: the program sleeps ($hidden processors; visible $visible)" \
     "$hidden <= 0.02 && $hidden <= $visible / 10"
+  local ticks shots=() times=() i
+  ticks=$(cpu_ticks)
   $show
   shown_at=$(date +%s.%N)
-  # Within a second the scene is back: the planet or the title, and the message from before
-  # (its three seconds were not used up while hidden).
-  back=$(nice_shot "$name-back")
-  took=$(awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $shown_at }")
-  box=$(scene_box "$back")
-  expect "$name: within a second ($took s) the planet or the title shows (${box:-nothing})" \
-    "\"$box\" != \"\" && $took <= 1.0"
+  # Within a second the program draws again: its processor time moves on by a few frames.
+  until took=$(since "$shown_at") && (($(cpu_ticks) > ticks + 4)) ||
+    awk "BEGIN { exit !($took > 1) }"; do sleep 0.02; done
+  expect "$name: drawing again within a second ($took s)" "$took <= 1.0"
+  # The scene is back, the stars at least (the planet may be between two), and the message from
+  # before (its three seconds were not used up while hidden). Pictures are taken for two seconds
+  # and looked at afterwards: on a busy machine taking them is slow, looking at them slower.
+  until ((${#times[@]} > 0)) && awk "BEGIN { exit !(${times[-1]} > 2) }"; do
+    shots+=("$(nice_shot "$name-back-${#shots[@]}")")
+    times+=("$(since "$shown_at")")
+  done
+  for i in "${!shots[@]}"; do
+    back=${shots[i]} took=${times[i]}
+    stars=$(bright_share "$back" 150)
+    awk "BEGIN { exit !($stars > 0.0005) }" && break
+  done
+  expect "$name: the scene shows ($took s; $stars of it bright)" "$stars > 0.0005"
   message=$(bright_share "$back" 200 300x30+0+0)
   expect "$name: the message from before is still shown ($message)" "$message > 0.002"
   # And it moves: the next picture differs.
@@ -61,7 +68,7 @@ hidden_round() {
 wait_until 2
 visible=$(cpu_share 5)
 echo "processor time, visible: $visible"
-expect "visible, the program draws ($visible processors)" "$visible > 0.3"
+expect "visible, the program draws ($visible processors)" "$visible > 0.05"
 
 minimise() { xdotool windowminimize --sync "$program_window"; }
 activate() { xdotool windowactivate --sync "$program_window" 2>/dev/null; }
