@@ -153,13 +153,12 @@ std::string layerOf(const Drawn& d) {
   return "";
 }
 
-// The curves between the ends of each act, unlit: the next planet's light rises from dark at
-// clock -5 to full at -3, eased; the flash turns from white to blue as it fades (colour eased,
-// opacity 1 - sqrt of its age); the glow spreads from the point of impact, its band travelling 0.2
-// of the texture a second from 0.5 while it turns from opaque orange-red to a faint pale white;
-// after the break the core and the fragments hold their full light for 1.32 s, then fade down the
-// cosine to 0 at 8.99. A click aims at the point facing the viewer, here in the manual camera
-// turned by 30 and 20 degrees: the glow's first ring lies in the middle of the window.
+// Inside each act, unlit: the next planet's light rises, eased, from dark at clock -5 to full at
+// -3; the flash turns from white to blue as it fades (opacity 1 - sqrt of its age); the glow's
+// band travels 0.2 of the texture a second from 0.5 away from the point of impact, where a click
+// aims (the point facing the viewer, here in the manual camera turned by 30 and 20 degrees: the
+// middle of the window), while it turns from opaque orange-red to a faint pale white; the core
+// and the fragments hold their full light for 1.32 s after the break, then fade to 0 at 8.99.
 TEST_F(ImpactCycle, LightFlashGlowAndFragmentsFollowTheirCurvesInsideEachAct) {
   testsupport::pressKeys("2sv");  // Venus, unlit, the manual camera
   cameraHeading = 30;

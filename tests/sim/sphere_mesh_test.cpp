@@ -48,11 +48,10 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
 
 namespace {
 
-// A 6 x 5 sphere of radius 2 (u scaled by 2, v by 3 and offset by -0.5) runs in 4 strips from
-// the north pole (v = -0.5) to the south pole (v = 4 / 5 of 3, less 0.5); each strip has 7
-// columns, the last closing on the first one's position with u a whole scale further. Every vertex
-// lies at its ring's latitude and its column's longitude, its normal along its position, also in
-// a 140 x 140 sphere, whose rings and columns run past the 128 entries of the sine tables.
+// A 6 x 5 sphere of radius 2 (u scaled by 2, v by 3 and offset by -0.5) runs in 4 strips from the
+// north pole (v = -0.5) to the south (v = 1.9), each of 7 columns, the last closing on the first
+// with u a scale further; every vertex at its ring's latitude and its column's longitude, normal
+// along position; also a 140 x 140 sphere, past the 128 entries of the sine tables.
 TEST(SphereMesh, RunsPoleToPoleAndClosesEveryStrip) {
   for (const auto& [slices, stacks, radius] : {std::tuple{6, 5, 2.0}, {140, 140, 1.0}}) {
     strips.clear();
