@@ -98,8 +98,10 @@ TEST(InputStorm, KeepsEverySettingInRangeAndEscapeStillEndsTheProgram) {
 // A particle pool told to scan past its 640 slots or before the first, phase counts past the bank.
 TEST(ArrayBounds, ScansStopAtTheLastSlot) {
   const auto pool = std::make_unique<ParticleSystem>();  // capacity is taken within 0..640
+  pool->configureImpactParticles();                      // bursts at one instant
   pool->capacity = 1'000'000;
-  for (int slot = 0; slot < kMaxParticles; ++slot) pool->spawnParticle(kSpark, 0, 0, 0, 1, 1);
+  for (int slot = 0; slot < kMaxParticles; ++slot)
+    ASSERT_EQ(pool->spawnParticle(kSpark, 0, 0, 0, 1, 1), slot);
   EXPECT_EQ(pool->spawnParticle(kSpark, 0, 0, 0, 1, 1), -1) << "a full pool";
   pool->updateParticles(kSpark, 1.01, 0.01f, 1);
   pool->capacity = -5;
