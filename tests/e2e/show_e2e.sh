@@ -70,7 +70,7 @@ expect "the boom half a second after the click (at ${boom:-none} s, click at $cl
   "${boom:-0} - $clicked_at > 0.3 && ${boom:-0} - $clicked_by < 1"
 
 # 3.9 s after the impact the planet shatters: thunder, pieces around an orange core, which fades
-# within two seconds: the screen is shot from just before the break until the next planet comes.
+# within two seconds: the screen is shot from just before the break until the core has faded.
 boom=${boom:-$clicked_at}
 sound_wait "$(after "$boom" 3.6)"
 shots=0
