@@ -21,6 +21,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TABLE = os.path.join(ROOT, "bench", "mutations.txt")
 CTEST = "ctest --test-dir build --stop-on-failure --timeout 240 --output-on-failure"
+LINE_BREAK = "\u23ce"  # ⏎ in OLD or NEW: a fault across lines (a restore among lines alike)
 SKIP = ""  # --skip: ctest's -E, for tests that cannot meet a scene fault (the package build)
 
 
@@ -40,6 +41,7 @@ def load_faults(path):
             fields = line.split("\t")
             if len(fields) != 5:
                 sys.exit(f"{path}:{number}: expected 5 tab-separated fields, got {len(fields)}")
+            fields[2:4] = [text.replace(LINE_BREAK, "\n") for text in fields[2:4]]
             faults.append(dict(zip(("id", "file", "old", "new", "what"), fields)))
     return faults
 

@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 namespace {
 
 int getInt(GLenum name) {
@@ -29,6 +31,7 @@ GlStateSnapshot captureGlState() {
   s.cullFace = glIsEnabled(GL_CULL_FACE);
   s.lighting = glIsEnabled(GL_LIGHTING);
   s.fog = glIsEnabled(GL_FOG);
+  s.scissorTest = glIsEnabled(GL_SCISSOR_TEST);
   s.blendSrc = getInt(GL_BLEND_SRC);
   s.blendDst = getInt(GL_BLEND_DST);
   s.alphaFunc = getInt(GL_ALPHA_TEST_FUNC);
@@ -40,6 +43,8 @@ GlStateSnapshot captureGlState() {
   s.modelviewDepth = getInt(GL_MODELVIEW_STACK_DEPTH);
   s.projectionDepth = getInt(GL_PROJECTION_STACK_DEPTH);
   s.attribDepth = getInt(GL_ATTRIB_STACK_DEPTH);
+  glGetIntegerv(GL_POLYGON_MODE, s.polygonMode);
+  glGetIntegerv(GL_VIEWPORT, s.viewport);
   return s;
 }
 
@@ -54,6 +59,7 @@ GlStateSnapshot baselineGlState() {
   s.modelviewDepth = 1;
   s.projectionDepth = 1;
   s.attribDepth = 0;
+  s.polygonMode[0] = s.polygonMode[1] = GL_FILL;
   return s;
 }
 
@@ -66,6 +72,7 @@ std::string describeGlStateDifference(const GlStateSnapshot& e, const GlStateSna
   appendIf(out, e.cullFace != a.cullFace, "GL_CULL_FACE");
   appendIf(out, e.lighting != a.lighting, "GL_LIGHTING");
   appendIf(out, e.fog != a.fog, "GL_FOG");
+  appendIf(out, e.scissorTest != a.scissorTest, "GL_SCISSOR_TEST");
   appendIf(out, e.blendSrc != a.blendSrc || e.blendDst != a.blendDst, "blend function");
   appendIf(out, e.alphaFunc != a.alphaFunc || e.alphaRef != a.alphaRef, "alpha function");
   appendIf(out, e.depthMask != a.depthMask, "depth mask");
@@ -73,5 +80,7 @@ std::string describeGlStateDifference(const GlStateSnapshot& e, const GlStateSna
   appendIf(out, e.modelviewDepth != a.modelviewDepth, "model-view stack depth");
   appendIf(out, e.projectionDepth != a.projectionDepth, "projection stack depth");
   appendIf(out, e.attribDepth != a.attribDepth, "attribute stack depth");
+  appendIf(out, !std::equal(e.polygonMode, e.polygonMode + 2, a.polygonMode), "polygon mode");
+  appendIf(out, !std::equal(e.viewport, e.viewport + 4, a.viewport), "viewport");
   return out;
 }

@@ -130,13 +130,6 @@ TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
   EXPECT_EQ(testsupport::readPixel(320, 144 + 96 - 48).r, 0) << "below the middle";
 }
 
-// Paints the back buffer red, leaving the clear colour black.
-void paintRed() {
-  glClearColor(1, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glClearColor(0, 0, 0, 1);
-}
-
 // Hyperspace (space) keeps the picture from frame to frame; the letterbox key clears it once.
 TEST_F(FrameStep, HyperspaceKeepsThePictureAndALetterboxStepClearsItOnce) {
   pressKey('u');
@@ -146,7 +139,7 @@ TEST_F(FrameStep, HyperspaceKeepsThePictureAndALetterboxStepClearsItOnce) {
   } steps[] = {{0, 0}, {' ', 255}, {0, 255}, {'l', 0}, {0, 255}, {' ', 0}};
   for (const auto& step : steps) {
     frameAfter(16);
-    paintRed();
+    glClearColor(1, 0, 0, 1), glClear(GL_COLOR_BUFFER_BIT), glClearColor(0, 0, 0, 1);  // red
     if (step.key != 0) pressKey(static_cast<unsigned char>(step.key));
     frameAfter(16);
     EXPECT_EQ(testsupport::readPixel(2, 2).r, step.red) << "after '" << step.key << "'";

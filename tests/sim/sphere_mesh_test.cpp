@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sim/planet.h"
@@ -47,25 +48,33 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
 
 namespace {
 
-// A 6 x 5 sphere of radius 2 (u scaled by 2, v by 3 and offset by -0.5) runs in 4 strips from
-// the north pole (v = -0.5) to the south pole (v = 4 / 5 of 3, less 0.5); each strip has 7
-// columns, the last closing on the first one's position with u a whole scale further; normals
-// point along the position.
+// A 6 x 5 sphere of radius 2 (u scaled by 2, v by 3 and offset by -0.5) runs in 4 strips from the
+// north pole (v = -0.5) to the south (v = 1.9), each of 7 columns, the last closing on the first
+// with u a scale further; every vertex at its ring's latitude and its column's longitude, normal
+// along position; also a 140 x 140 sphere, past the 128 entries of the sine tables.
 TEST(SphereMesh, RunsPoleToPoleAndClosesEveryStrip) {
-  strips.clear();
-  drawSphere(2, 6, 5, 2, 3, 0.25, -0.5);
-  ASSERT_EQ(strips.size(), 4u);
-  EXPECT_NEAR(strips[0][1].y, 2, 1e-9);
-  EXPECT_NEAR(strips[0][1].v, -0.5, 1e-9);
-  EXPECT_NEAR(strips[3][0].y, -2, 1e-9);
-  EXPECT_NEAR(strips[3][0].v, 1.9, 1e-9);
-  for (const auto& strip : strips) {
-    ASSERT_EQ(strip.size(), 14u);
-    EXPECT_NEAR(std::hypot(strip[12].x - strip[0].x, strip[12].z - strip[0].z), 0, 1e-9);
-    EXPECT_NEAR(strip[0].u - strip[12].u, 2, 1e-9);
-    for (const Vertex& p : strip) {
-      EXPECT_NEAR(std::hypot(p.nx * 2 - p.x, p.ny * 2 - p.y, p.nz * 2 - p.z), 0, 1e-9);
+  for (const auto& [slices, stacks, radius] : {std::tuple{6, 5, 2.0}, {140, 140, 1.0}}) {
+    strips.clear();
+    drawSphere(radius, slices, stacks, 2, 3, 0.25, -0.5);
+    ASSERT_EQ(strips.size(), size_t(stacks - 1));
+    int misplaced = 0;
+    for (int band = 0; band < stacks - 1; ++band) {
+      ASSERT_EQ(strips[band].size(), size_t(2 * slices + 2));
+      for (int k = 0; k < 2 * slices + 2;
+           ++k) {  // columns slices - 1 down to -1, ring band + 1, band
+        const double lat = (band + 1 - k % 2) * M_PI / (stacks - 1);
+        const double lon = (2 * slices - 1 - k / 2) % slices * 2 * M_PI / slices;
+        const double x = std::sin(lat) * std::sin(lon), y = std::cos(lat),
+                     z = std::sin(lat) * std::cos(lon);
+        const Vertex& p = strips[band][k];
+        misplaced += std::hypot(p.nx - x, p.ny - y, p.nz - z) > 1e-7 ||
+                     std::hypot(p.x - radius * x, p.y - radius * y, p.z - radius * z) > 1e-7;
+      }
     }
+    EXPECT_EQ(misplaced, 0) << slices << " x " << stacks;
+    EXPECT_NEAR(strips[0][1].v, -0.5, 1e-9);  // 6 x 5: v from -0.5 to 1.9
+    EXPECT_NEAR(strips[stacks - 2][0].v, (stacks - 1) * 3.0 / stacks - 0.5, 1e-9);
+    for (const auto& strip : strips) EXPECT_NEAR(strip[0].u - strip[2 * slices].u, 2, 1e-9);
   }
 }
 
@@ -84,6 +93,7 @@ TEST(SpherePatch, CoversItsRectangleAndNeverMoreThanASphere) {
       {0.5f, 0.5f, 0.5f, 0.5f, 10, 10, 1, 4, 0.5, 0.6},   // empty: column 5, row 5
       {0, 0, 3, 3, 10, 10, 9, 22, 0.9, 0.1},              // held to one sphere
       {0.2f, 1.5f, 0.3f, 1.7f, 10, 10, 2, 4, 0.2, 1.6},   // rows 15, 16: past the pole
+      {0.2f, 12.8f, 0.3f, 13, 10, 10, 2, 4, 0.2, 12.9},   // rows 128, 129: past the tables
       {nan, nan, nan, nan, 10, 10, 1, 4, 0.0, 0.1},       // bad bounds count as 0
       {1e30f, 1e30f, -1e30f, -1e30f, 10, 10, 1, 4, 100000, 100000.1},
       {0, 0, 1, 1, 0, 10, 0, 0, 0, 0},

@@ -34,8 +34,9 @@ class Sun : public ::testing::Test {
   }
 };
 
-// Without rays: 240 out to radius 15, then 15 less every two pixels, nothing from radius 32.
-TEST_F(Sun, TheDiscHasASolidCoreAndStepsDownToNothing) {
+// Without rays: 240 out to radius 15, then 15 less every two pixels, nothing from radius 32. A ray
+// at angle 0 lights row 64 on both sides where it beats the disc: 192 - 3 j at distance j, to 62.
+TEST_F(Sun, TheDiscStepsDownToNothingAndARayLightsItsLineOnBothSides) {
   useOnlyRay({0, 0, 0});
   updateSunTexture();
   const int levels[][2] = {{0, 240}, {15, 240}, {16, 120}, {17, 120}, {18, 105},
@@ -44,11 +45,6 @@ TEST_F(Sun, TheDiscHasASolidCoreAndStepsDownToNothing) {
     EXPECT_EQ(level(64, 64 + radius), value) << "radius " << radius;
     EXPECT_EQ(level(64 - radius, 64), value) << "radius " << radius;
   }
-}
-
-// A ray at angle 0 lights row 64 on both sides where it beats the disc: 192 - 3 j at distance j,
-// out to 62.
-TEST_F(Sun, ARayLightsItsLineOnBothSidesOfTheCentre) {
   useOnlyRay({0, 0, 1});
   updateSunTexture();
   for (int j = 0; j <= 62; ++j) {
