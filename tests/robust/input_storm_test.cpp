@@ -117,7 +117,7 @@ TEST(ArrayBounds, ScansStopAtTheLastSlot) {
   EXPECT_EQ(next[0], next[1]) << "random draws after the phase bank";
 }
 
-// A light number outside 0..7 names no light; the table keeps 20 textures and counts every one
+// A light number outside 0..7 names no light; the table keeps 48 textures and counts every one
 // stored; a planet image outside 0..9, or whose slot lies past the table, has no texture.
 TEST(ArrayBounds, NumbersPastATableNameNothingInIt) {
   testsupport::ensureGlContext();
@@ -130,11 +130,11 @@ TEST(ArrayBounds, NumbersPastATableNameNothingInIt) {
   for (int i = 0; i < 8; ++i) EXPECT_FALSE(glIsEnabled(GL_LIGHT0 + i)) << "light " << i;
   EXPECT_EQ(testsupport::firstGlError(), 0u);
 
-  for (GLuint name = 101; name <= 125; ++name) storeNextSlot(name);
-  EXPECT_EQ(textureCount, 25);
-  EXPECT_EQ(textureTable[19], 120u);
+  for (GLuint name = 101; name <= 155; ++name) storeNextSlot(name);
+  EXPECT_EQ(textureCount, 55);
+  EXPECT_EQ(textureTable[47], 148u);
   const int images[][3] = {{6, 0, 107}, {6, 9, 116}, {6, -1, 0},   {6, 10, 0},
-                           {6, -7, 0},  {6, 14, 0},  {15, 4, 120}, {15, 5, 0}};
+                           {6, -7, 0},  {6, 14, 0},  {43, 4, 148}, {43, 5, 0}};
   for (const auto& [base, image, texture] : images) {
     planetTextureBase = base;
     EXPECT_EQ(planetTexture(image), GLuint(texture)) << "image " << image << " from slot " << base;
