@@ -99,7 +99,7 @@ void loadAllTextures() {
 
 void shutdownScene() {
   starField.releaseStarField();
-  if (textureCount != 0) glDeleteTextures(textureCount, textureTable);
+  clearTextureTable();
   shutdownSound();
 }
 

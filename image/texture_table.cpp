@@ -2,6 +2,8 @@
 // planet image files, filled slot after slot at start-up.
 #include "image/texture_table.h"
 
+#include <algorithm>
+
 GLuint textureTable[kTextureSlots];  // texture names; 0 = not loaded
 int textureCount = 0;                // 0..16 after start-up
 int planetTextureBase = 0;           // 6 after start-up
@@ -28,7 +30,9 @@ GLuint storeNextSlot(GLuint name) {
 
 // A repeated start-up would otherwise write past the table and leak the old textures.
 void clearTextureTable() {
-  if (textureCount > 0) glDeleteTextures(textureCount, textureTable);
+  // The count goes on past the last slot, but only the slots hold names to delete.
+  const int kept = std::min(textureCount, kTextureSlots);
+  if (kept > 0) glDeleteTextures(kept, textureTable);
   for (GLuint& name : textureTable) name = 0;
   textureCount = 0;
   userMapBase = 0;
