@@ -19,12 +19,18 @@ configure() {
   cmake -S . -B "$dir" -DKRATEON_WERROR=ON "$@" >/dev/null
 }
 
-# run_tests NAME DIR: the tests of a build (the scripts that drive the real program start X
-# servers of their own); the output is kept in $logs/NAME.
+# run_tests NAME DIR DESKTOPS: the tests of a build, the scripts that drive the real program on X
+# servers of their own at most DESKTOPS at a time, each beside the test programs; the output is
+# kept in $logs/NAME. The scripts mostly wait on the real-time animation of a program paced like
+# a display, so two of them and a test program share the processors well.
 run_tests() {
   echo "== $1 tests"
+  local spec=$logs/$1-desktops.json slots
+  slots=$(seq -s, -f '{"id": "%g", "slots": 1}' 0 $(($3 - 1)))
+  echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"x_desktop\": [$slots]}]}" >"$spec"
   xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    ctest --test-dir "$2" --output-on-failure -j "$jobs" | tee "$logs/$1"
+    ctest --test-dir "$2" --output-on-failure -j $(($3 + 1)) --resource-spec-file "$spec" |
+    tee "$logs/$1"
 }
 
 # sanitizer_tests: builds the sanitizer build's tests and runs them.
@@ -34,7 +40,7 @@ sanitizer_tests() {
     echo "tests passed: none, the sanitizer build failed" >"$logs/Sanitizer"
     return 1
   fi
-  run_tests Sanitizer build-asan
+  run_tests Sanitizer build-asan 1
 }
 
 echo "== Release build"
@@ -46,7 +52,7 @@ cmake --build build -j "$jobs"
 configure build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRATEON_SANITIZE=ON
 sanitizer_tests >"$logs/sanitizer-output" 2>&1 &
 sanitizer=$!
-run_tests Release build || failed=1
+run_tests Release build 2 || failed=1
 wait "$sanitizer" || failed=1
 cat "$logs/sanitizer-output"
 
