@@ -18,7 +18,6 @@
 namespace {
 
 constexpr int kForeignWindowFramesPerSecond = 60;  // a screensaver sleeps between frames
-constexpr unsigned long kLargestWindowId = 0xffffffffUL;
 
 // The planets by number, as a name is compared: lower case, without spaces.
 constexpr const char* kPlanetNames[] = {"moon",    "cloudlayer", "venus",   "earth",    "mars",
@@ -148,21 +147,6 @@ int readOption(int argc, char** argv, int& i, bool& own) {
 }
 
 }  // namespace
-
-ProgramOptions programOptions;
-
-bool parseWindowId(const char* text, unsigned long& id) {
-  const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const char* digits = hex ? text + 2 : text;
-  const int firstDigit = static_cast<unsigned char>(digits[0]);
-  if (hex ? !std::isxdigit(firstDigit) : !std::isdigit(firstDigit)) return false;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long value = std::strtoul(digits, &end, hex ? 16 : 10);
-  if (*end != '\0' || errno != 0 || value == 0 || value > kLargestWindowId) return false;
-  id = value;
-  return true;
-}
 
 int readCommandLine(int& argc, char** argv) {
   programOptions = ProgramOptions{};

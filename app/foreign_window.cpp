@@ -14,8 +14,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/command_line.h"
 #include "app/frame_pacing.h"
+#include "app/program_options.h"
 #include "app/startup.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/command_line.h"
+#include "app/program_options.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/command_line.h"
+#include "app/program_options.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "app/command_line.h"
 #include "app/frame_pacing.h"
 #include "app/input.h"
+#include "app/program_options.h"
 #include "app/startup.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/command_line.h"
 #include "app/frame_pacing.h"
 #include "app/frame_step.h"
 #include "app/input.h"
+#include "app/program_options.h"
 #include "app/reset.h"
 #include "app/text_scale.h"
 #include "app/user_maps.h"

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/command_line.h"
+#include "app/program_options.h"
 #include "text/text_display.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/command_line.h"
+#include "app/program_options.h"
 #include "app/window_host.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"
