@@ -9,18 +9,11 @@
 #include "app/frame_step.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"
-#include "fx/particles.h"
 #include "sim/impact.h"
 #include "support/scene_driver.h"
 #include "text/text_display.h"
 
 namespace {
-
-int liveParticles() {
-  int live = 0;
-  for (const Particle& p : particleSystem.particles) live += p.active;
-  return live;
-}
 
 // Stalls of at most a day, one frame each, until the uptime reaches `ms`.
 void stallUntil(long long ms) {
@@ -46,12 +39,13 @@ std::string segment() {
     const size_t sounds = testsupport::soundLog().size();
     testsupport::frameAfter(16);
     if (testsupport::soundLog().size() > sounds) note(testsupport::soundLog().back().name);
-    if (impactClock == 1.1f) note("burst " + std::to_string(liveParticles()));
+    if (impactClock == 1.1f) note("burst " + std::to_string(testsupport::liveParticles()));
     if (impactClock == 1.1f) impactFrame = frame;
     if (sceneSettings.planetImage != image)
       note("image" + std::to_string(image = sceneSettings.planetImage));
     if (frame > 875 && messageFrame < 0 && textDisplay.messageExpiry == 0) messageFrame = frame;
-    if (frame - impactFrame == 344 && liveParticles() > 0) note("particles live 5.5 s");
+    if (frame - impactFrame == 344 && testsupport::liveParticles() > 0)
+      note("particles live 5.5 s");
     if (fadeLevel != 1.0f) note("fade " + std::to_string(fadeLevel));
     const std::string fault = testsupport::sceneFault();
     if (!fault.empty()) return events + fault;

@@ -82,21 +82,16 @@ TEST_F(ImpactCycle, OneBoomAndOneThunderPerCycleAtAnyFrameRate) {
 }
 
 // The strike: 50 fire, 10 smoke and 100 spark particles from the impact point, and a kick of the
-// camera towards it.
-TEST_F(ImpactCycle, TheStrikeThrowsItsBurstAndKicksTheCamera) {
+// camera towards it. The wrap at clock 9 brings the next image, after the last the first, and
+// the clock to -5.
+TEST_F(ImpactCycle, TheStrikeThrowsItsBurstAndKicksTheCameraAndTheWrapBringsTheNextImage) {
   testsupport::click();
   ASSERT_TRUE(testsupport::runUntilImpactClock(1.0f));
-  int live[kParticleKinds] = {};
-  for (const Particle& p : particleSystem.particles) live[p.kind] += p.active;
-  EXPECT_EQ(live[kFire], 50);
-  EXPECT_EQ(live[kSmoke], 10);
-  EXPECT_EQ(live[kSpark], 100);
+  EXPECT_EQ(testsupport::liveParticles(kFire), 50);
+  EXPECT_EQ(testsupport::liveParticles(kSmoke), 10);
+  EXPECT_EQ(testsupport::liveParticles(kSpark), 100);
   EXPECT_NEAR(cameraJolt.x + cameraJolt.z, impactPoint.x + impactPoint.z, 0.01);
   EXPECT_GT(std::abs(impactPoint.x) + std::abs(impactPoint.z), 0.01);
-}
-
-// The wrap at clock 9 brings the next image, after the last the first, and the clock to -5.
-TEST_F(ImpactCycle, TheWrapBringsTheNextImage) {
   pressKey('9');
   impactClock = 8.99f;
   frameAfter(16);

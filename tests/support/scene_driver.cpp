@@ -144,6 +144,13 @@ void clearSoundLog() {
   sounds.clear();
 }
 
+int liveParticles(int kind) {
+  int live = 0;
+  for (const Particle& p : particleSystem.particles)
+    live += p.active && (kind < 0 || p.kind == kind);
+  return live;
+}
+
 std::string messageText() {
   return textDisplay.recordedText;
 }

@@ -43,6 +43,9 @@ struct SoundCall {
 const std::vector<SoundCall>& soundLog();
 void clearSoundLog();
 
+// Live particles in the scene's pool: of one kind, or of all with -1.
+int liveParticles(int kind = -1);
+
 // The text the message slot recorded last.
 std::string messageText();
 
