@@ -127,7 +127,7 @@ TEST_F(FrameStep, HyperspaceKeepsThePictureAndALetterboxStepClearsItOnce) {
     glClearColor(1, 0, 0, 1), glClear(GL_COLOR_BUFFER_BIT), glClearColor(0, 0, 0, 1);  // red
     if (step.key != 0) pressKey(static_cast<unsigned char>(step.key));
     frameAfter(16);
-    EXPECT_EQ(testsupport::readPixel(2, 2).r, step.red) << "after '" << step.key << "'";
+    EXPECT_EQ(testsupport::readFrame().at(2, 2).r, step.red) << "after '" << step.key << "'";
   }
 }
 

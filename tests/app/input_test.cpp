@@ -108,14 +108,6 @@ class Input : public ::testing::Test {
   }
 };
 
-void press(int key) {
-  if (key < 0) {
-    testsupport::pressSpecialKey(-key);
-  } else {
-    pressKey(static_cast<unsigned char>(key));
-  }
-}
-
 TEST_F(Input, EveryKeyChangesItsSettingAndSaysSoCapitalsAlike) {
   for (const KeyRow& row : kKeys) {
     const bool letter = row.key >= 'a' && row.key <= 'z';
@@ -123,7 +115,7 @@ TEST_F(Input, EveryKeyChangesItsSettingAndSaysSoCapitalsAlike) {
       if (key == 0) continue;
       SCOPED_TRACE(testing::Message() << "key " << key << " pressed " << row.presses << "x");
       SetUp();
-      for (int i = 0; i < row.presses; ++i) press(key);
+      for (int i = 0; i < row.presses; ++i) testsupport::press(key);
       EXPECT_EQ(messageText(), row.message);
       EXPECT_NEAR(row.read(), row.expected, 1e-6);
     }

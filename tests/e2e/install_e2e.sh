@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Krateon installed like any Linux program: `cmake --install` into a fresh prefix gives a
-# `krateon` command that starts the program in its data folder from anywhere, passing its
-# arguments on, with a manual page that renders and a menu entry; it shows Earth and ends with
-# status 0 on Escape.
+# `cmake --install` into a fresh prefix: a `krateon` command that runs from anywhere, passes its
+# arguments on and shows Earth, a manual page that renders, a menu entry; Escape gives status 0.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 

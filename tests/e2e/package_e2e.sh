@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Krateon as a Debian package: CPack builds the .deb; its control fields, its files in the games
-# layout (everything a plain install has, moved) and its icons are right; lintian finds no error
-# or warning; its copyright is the MIT licence; apt installs it, the menu entry and the software
-# centre's metainfo validate, and /usr/games/krateon shows the planet and ends with status 0
-# after Escape. Runs as root (apt); the package is removed again at the end, also when the test
-# fails.
+# Krateon as a Debian package built by CPack: control fields, files in the games layout, icons,
+# lintian, the MIT licence; installed by apt (as root), it validates and shows the planet; removed
+# again at the end, also when the test fails.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 

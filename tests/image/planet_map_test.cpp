@@ -24,16 +24,14 @@ Bytes operator+(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
-Bytes number(unsigned long value, int count, bool bigEndian) {
+Bytes le(unsigned long value, int count) {
   Bytes bytes;
-  for (int i = 0; i < count; ++i) bytes.push_back(value >> 8 * (bigEndian ? count - 1 - i : i));
+  for (int i = 0; i < count; ++i) bytes.push_back(value >> 8 * i);
   return bytes;
 }
 Bytes be(unsigned long value, int count) {
-  return number(value, count, true);
-}
-Bytes le(unsigned long value, int count) {
-  return number(value, count, false);
+  const Bytes bytes = le(value, count);
+  return {bytes.rbegin(), bytes.rend()};
 }
 Bytes cut(Bytes bytes, std::size_t size) {
   bytes.resize(size);
@@ -143,14 +141,10 @@ TEST(PictureScale, EachPixelIsTheMeanOfTheAreaItCovers) {
 
 class PlanetMapFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/krateon-maps.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
   void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
   std::string path(const char* name) const { return folder + "/" + name; }
-  std::string folder;
+  char pattern[32] = "/tmp/krateon-maps.XXXXXX";
+  std::string folder = mkdtemp(pattern);
 };
 
 // Green top left, magenta top right, blue bottom left, yellow bottom right.
@@ -165,19 +159,12 @@ void savePicture(const std::string& file, int width, int height) {
   const bool palette = file.find("palette") != std::string::npos;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(
       0, width, height, 0, palette ? SDL_PIXELFORMAT_INDEX8 : SDL_PIXELFORMAT_RGB24);
-  SDL_Color colours[4];
-  for (int i = 0; i < 4; ++i) {
-    colours[i] = {Uint8(kQuadrants[i][0]), Uint8(kQuadrants[i][1]), Uint8(kQuadrants[i][2]), 255};
-  }
-  if (palette) SDL_SetPaletteColors(s->format->palette, colours, 0, 4);
-  for (int y = 0; y < height; ++y) {
-    auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
-    for (int x = 0; x < width; ++x) {
-      const int q = quadrant(x, y, width, height);
-      for (int i = 0; i < (palette ? 1 : 3); ++i) {
-        row[x * (palette ? 1 : 3) + i] = palette ? q : kQuadrants[q][i];
-      }
-    }
+  for (int q = 0; q < 4; ++q) {  // each quadrant's colour from its corner on, the later over it
+    const Rgb& k = kQuadrants[q];
+    const SDL_Color c = {Uint8(k[0]), Uint8(k[1]), Uint8(k[2]), 255};
+    if (palette) SDL_SetPaletteColors(s->format->palette, &c, q, 1);
+    SDL_Rect area{q % 2 * (width / 2), q / 2 * (height / 2), width, height};
+    SDL_FillRect(s, &area, palette ? q : SDL_MapRGB(s->format, c.r, c.g, c.b));
   }
   const std::string kind = file.substr(file.size() - 3);
   const char* name = file.c_str();

@@ -111,15 +111,16 @@ void startCounting(std::vector<std::string>& libraries) {
   frameThread = counting = true;
 }
 
-// Keys at ms from the start of the cycle (-1: Page Up): the help screen, the frame rate, speed,
+// Keys at ms from the start of the cycle: the help screen, the frame rate, speed,
 // facets, readouts, drawing modes, hyperspace, letterbox, lights, stars, next image, manual
 // camera, sound and a reset.
-constexpr int kScript[][2] = {{200, 'c'},   {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},
-                              {3400, '<'},  {3800, 'n'},  {4300, 'n'},  {4800, 'n'},  {5600, 'w'},
-                              {6000, 'w'},  {6400, 'w'},  {6500, ' '},  {6800, ' '},  {6800, 'l'},
-                              {7200, 'l'},  {7600, 's'},  {8000, 's'},  {8200, 'u'},  {8400, 'u'},
-                              {10000, 'i'}, {10600, '3'}, {11000, 'v'}, {11500, 'v'}, {12000, -1},
-                              {12400, 'o'}, {12600, 'o'}, {13000, 'c'}, {13400, 'r'}};
+constexpr int kScript[][2] = {
+    {200, 'c'},   {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},
+    {3400, '<'},  {3800, 'n'},  {4300, 'n'},  {4800, 'n'},  {5600, 'w'},
+    {6000, 'w'},  {6400, 'w'},  {6500, ' '},  {6800, ' '},  {6800, 'l'},
+    {7200, 'l'},  {7600, 's'},  {8000, 's'},  {8200, 'u'},  {8400, 'u'},
+    {10000, 'i'}, {10600, '3'}, {11000, 'v'}, {11500, 'v'}, {12000, -GLUT_KEY_PAGE_UP},
+    {12400, 'o'}, {12600, 'o'}, {13000, 'c'}, {13400, 'r'}};
 
 // A click and 14 s of frames at 16 ms with the keys and a pointer move now and then; `afterFrame`
 // runs after each frame is drawn.
@@ -130,8 +131,7 @@ void playCycle(AfterFrame afterFrame) {
   size_t next = 0;
   for (int t = 0; t < 14000; t += testsupport::kFrameMs) {
     for (; next < std::size(kScript) && kScript[next][0] <= t; ++next) {
-      if (kScript[next][1] < 0) testsupport::pressSpecialKey(GLUT_KEY_PAGE_UP);
-      if (kScript[next][1] > 0) testsupport::pressKey(static_cast<unsigned char>(kScript[next][1]));
+      testsupport::press(kScript[next][1]);
     }
     if (t % 500 == 0) onMouseMotion(kPointerHomeX + t % 37, kPointerHomeY - t % 23);
     testsupport::frameAt(start + t);

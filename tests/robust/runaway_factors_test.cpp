@@ -43,13 +43,7 @@ TEST_F(HeldKeys, DriveFactorsToTheEndsOfTheFloatsButNeverBeyond) {
   // clang-format on
   for (const auto& h : held) {
     testsupport::pressKey('r');
-    for (int press = 0; press < kPresses; ++press) {
-      if (h.key < 0) {
-        testsupport::pressSpecialKey(-h.key);
-      } else {
-        testsupport::pressKey(static_cast<unsigned char>(h.key));
-      }
-    }
+    for (int press = 0; press < kPresses; ++press) testsupport::press(h.key);
     EXPECT_TRUE(std::isnormal(*h.factor)) << h.key << " gave " << *h.factor;
     EXPECT_GE(*h.factor, h.atLeast) << h.key;
     EXPECT_LE(*h.factor, h.atMost) << h.key;

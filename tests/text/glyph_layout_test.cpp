@@ -156,8 +156,8 @@ TEST_F(ScreenText, DrawnWholeRecordedCutAndSolidWithoutAFont) {
   glClear(GL_COLOR_BUFFER_BIT);
   textDisplay.drawText("M", 100, 100, 40);  // x 100..120, y 600..640 from the bottom
   textDisplay.fontTexture = font;
-  EXPECT_EQ(testsupport::readPixel(110, 620).g, 255);
-  EXPECT_EQ(testsupport::readPixel(125, 620).g, 0);
+  EXPECT_EQ(testsupport::readFrame().at(110, 620).g, 255);
+  EXPECT_EQ(testsupport::readFrame().at(125, 620).g, 0);
 }
 
 TEST_F(ScreenText, TheMatrixReadoutShowsTheModelViewByColumns) {
