@@ -9,10 +9,8 @@
 #include "app/camera.h"
 #include "app/frame_step.h"
 #include "app/input.h"
-#include "app/startup.h"
 #include "core/frame_clock.h"
 #include "core/phase_bank.h"
-#include "core/settings.h"
 #include "sim/impact.h"
 #include "support/scene_driver.h"
 

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/input.h"
-#include "app/startup.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"
 #include "sim/impact.h"

@@ -12,9 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_step.h"
 #include "app/input.h"
-#include "app/startup.h"
 #include "core/frame_clear.h"
 #include "core/frame_clock.h"
 #include "support/scene_driver.h"

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/frame_step.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"
 #include "sim/impact.h"

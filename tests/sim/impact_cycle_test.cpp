@@ -1,7 +1,7 @@
 // The impact cycle as the program runs it, frame by frame on a synthetic clock: when the meteor
 // strikes, the planet breaks and the next one comes, the sounds they ask for, the burst, the
 // planet's light, and the curves of the shake, the flash, the glow and the fragments.
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -32,23 +32,14 @@ class ImpactCycle : public ::testing::Test {
   }
 };
 
-// From the program's start: the first meteor strikes 8 s in (the frame that carries the clock
-// past 1), the planet breaks 3.9 s later, the next planet (Mars) comes 3.9 s after that, and its
-// meteor 6 s later.
-TEST(ImpactFromStart, FirstBoomAtEightSecondsThenThunderThenTheNextPlanet) {
+// From the program's start the first meteor strikes 8 s in (the frame that carries the clock
+// past 1); what follows is timed from a click below, as after a reset in the long run.
+TEST(ImpactFromStart, TheFirstBoomComesEightSecondsIn) {
   testsupport::startScene(320, 240);
-  double wrapAt = 0;
-  while (testsupport::toolkitMs() < 22'000) {
-    frameAfter(16);
-    if (wrapAt == 0 && sceneSettings.planetImage == 4) wrapAt = now;
-  }
-  ASSERT_EQ(soundLog().size(), 3u);
-  EXPECT_EQ(soundLog()[0].name + soundLog()[1].name + soundLog()[2].name,
-            "boom.wavthunder.wavboom.wav");
+  while (testsupport::toolkitMs() < 9'000) frameAfter(16);
+  ASSERT_EQ(soundLog().size(), 1u);
+  EXPECT_EQ(soundLog()[0].name, "boom.wav");
   EXPECT_NEAR(soundLog()[0].atSeconds, 8.008, 0.0081);
-  EXPECT_NEAR(soundLog()[1].atSeconds - soundLog()[0].atSeconds, 3.9, 0.017);
-  EXPECT_NEAR(wrapAt - soundLog()[1].atSeconds, 3.9, 0.017);
-  EXPECT_NEAR(soundLog()[2].atSeconds - wrapAt, 6.0, 0.017);
 }
 
 // At any frame rate (a stalled frame advances the scene 0.05 s, a repeated one nothing) a click
