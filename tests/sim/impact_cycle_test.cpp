@@ -150,23 +150,23 @@ TEST_F(ImpactCycle, LightFlashGlowAndFragmentsFollowTheirCurvesInsideEachAct) {
   cameraHeading = 30;
   cameraPitch = 20;
   testsupport::click();
+  // clang-format off
   const struct {
     float clock;
     const char* layer;
     float r, g, b, a, vOffset;  // the layer's colour; the glow's texture offset
-  } rows[] = {{-4.5f, "body", 0.1464f, 0.1464f, 0.1464f, 1, 0},
-              {-4, "body", 0.5f, 0.5f, 0.5f, 1, 0},
-              {-3.5f, "body", 0.8536f, 0.8536f, 0.8536f, 1, 0},
-              {1.25f, "flash", 0.8536f, 0.8536f, 1, 0.5f, 0},
-              {1.64f, "flash", 0.2871f, 0.2871f, 1, 0.2f, 0},
-              {1.25f, "glow", 1, 0.4313f, 0.0969f, 0.9375f, 0.45f},
-              {3, "glow", 1, 0.65f, 0.425f, 0.5f, 0.1f},
-              {4.5f, "glow", 1, 0.8375f, 0.7063f, 0.125f, -0.2f},
-              {6.3f, "core", 1, 0.35f, 0, 1, 0},
-              {7, "core", 0.848f, 0.2968f, 0, 1, 0},
-              {8, "core", 0.3014f, 0.1055f, 0, 1, 0},
-              {7, "fragments", 0.848f, 0.848f, 0.848f, 0.848f, 0},
-              {8, "fragments", 0.3014f, 0.3014f, 0.3014f, 0.3014f, 0}};
+  } rows[] = {
+      {-4.5f, "body", 0.1464f, 0.1464f, 0.1464f, 1, 0}, {-4, "body", 0.5f, 0.5f, 0.5f, 1, 0},
+      {-3.5f, "body", 0.8536f, 0.8536f, 0.8536f, 1, 0},
+      {1.25f, "flash", 0.8536f, 0.8536f, 1, 0.5f, 0},
+      {1.64f, "flash", 0.2871f, 0.2871f, 1, 0.2f, 0},
+      {1.25f, "glow", 1, 0.4313f, 0.0969f, 0.9375f, 0.45f},
+      {3, "glow", 1, 0.65f, 0.425f, 0.5f, 0.1f},
+      {4.5f, "glow", 1, 0.8375f, 0.7063f, 0.125f, -0.2f}, {6.3f, "core", 1, 0.35f, 0, 1, 0},
+      {7, "core", 0.848f, 0.2968f, 0, 1, 0}, {8, "core", 0.3014f, 0.1055f, 0, 1, 0},
+      {7, "fragments", 0.848f, 0.848f, 0.848f, 0.848f, 0},
+      {8, "fragments", 0.3014f, 0.3014f, 0.3014f, 0.3014f, 0}};
+  // clang-format on
   for (const auto& row : rows) {
     const bool glow = row.layer == std::string("glow");
     int seen = 0, wrong = 0, offBand = 0, middle = 0;

@@ -1,5 +1,6 @@
 // Sound playback on SDL2_mixer, heard through SDL's disk driver, which writes all it mixes to a
-// file: a sound replacing another, a file rewritten on disk; without a device, quiet silence.
+// file: a sound replacing another, a file rewritten on disk, files that are not files (with the
+// image loaders too); without a device, quiet silence.
 #include "sim/sound.h"
 
 #include <SDL2/SDL.h>
@@ -16,6 +17,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "image/bmp.h"
+#include "support/gl_context.h"
 
 namespace {
 
@@ -126,6 +130,34 @@ TEST_F(Sound, WithoutADeviceEveryRequestIsSilentAndQuiet) {
     EXPECT_EQ(soundRequestCount(), before + 2) << driver;
     EXPECT_STREQ(lastSoundRequested(), "thunder.wav") << driver;
   }
+}
+
+// Files that are not files under the names the program reads (a pipe nobody writes to, a device
+// without end, a folder, a missing file) and a sound file of the wrong content: loading and
+// playing them gives up at once (no texture, silence, nothing printed), never waits or reads on.
+TEST_F(Sound, FilesThatAreNotFilesLoadNoTextureAndPlaySilence) {
+  testsupport::ensureGlContext(64, 64);
+  fs::create_directory("folder");
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  fs::create_symlink("/dev/zero", "zero");
+  std::ofstream("text.wav") << "not a sound at all";
+  alarm(60);  // a call that blocks ends this program instead of hanging it
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  openDiskDevice();
+  for (const char* name : {"pipe", "zero", "folder", "missing"}) {
+    EXPECT_EQ(loadBmpTexture128(name, -1, 0, 0), 0u) << name;
+    EXPECT_EQ(loadBmpTexture256(name, 255, 0, 1), 0u) << name;
+    playSound(name);
+  }
+  playSound("text.wav");
+  waitForMix(0.1);
+  const long quiet = mixedNear({0})[0];
+  EXPECT_GT(quiet, 0) << "the device ran";
+  EXPECT_EQ(quiet, static_cast<long>(fs::file_size(mixed()) / 2)) << "all of the mix is silence";
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  alarm(0);
 }
 
 }  // namespace
