@@ -310,22 +310,18 @@ sound_rms() {
 # sound_onsets FROM TO: the times in [FROM, TO) at which a sound starts: a 10 ms window louder
 # than 0.01 of full scale and four times louder than the 0.2 s before it; one per 0.3 s.
 sound_onsets() {
-  local from=$1 to=$2 skip
-  skip=$(awk "BEGIN { s = $from - 0.2; print (s < 0 ? 0 : s) }")
-  sox -t raw -r "$sound_rate" -e signed -b 16 -c 2 "$sound_file" -t dat - trim "$skip" "=$to" |
-    awk -v skip="$skip" -v from="$from" -v per_window="$((sound_rate / 100))" '
-      BEGIN { last = -1 }
-      /^;/ { next }
-      { w = int(n / per_window); n++; sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
+  local skip
+  skip=$(awk "BEGIN { s = $1 - 0.2; print (s < 0 ? 0 : s) }")
+  sox -t raw -r "$sound_rate" -e signed -b 16 -c 2 "$sound_file" -t dat - trim "$skip" "=$2" |
+    awk -v skip="$skip" -v from="$1" -v per_window="$((sound_rate / 100))" '
+      !/^;/ { w = int(n / per_window); n++; sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
       END {
         for (i = 0; i in cnt; i++) {
-          t = skip + i / 100; if (t < from) continue
-          level = sqrt(sum[i] / cnt[i]); before = 0; k = 0
+          t = skip + i / 100; level = sqrt(sum[i] / cnt[i]); before = 0; k = 0
           for (j = (i < 20 ? 0 : i - 20); j < i; j++) { before += sum[j]; k += cnt[j] }
           before = k ? sqrt(before / k) : 0
-          if (level > 0.01 && level > 4 * before && t - last >= 0.3) {
-            printf "%.2f\n", t
-            last = t
+          if (t >= from && level > 0.01 && level > 4 * before && (!seen || t - last >= 0.3)) {
+            printf "%.2f\n", t; last = t; seen = 1
           }
         }
       }'
