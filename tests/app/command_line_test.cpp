@@ -30,11 +30,9 @@ struct Outcome {
 Outcome run(const std::string& line) {
   static std::vector<std::string> words;
   words.clear();
-  for (std::size_t at = 0; !line.empty();) {
-    const std::size_t end = line.find('|', at);
+  for (std::size_t at = 0, end = 0; !line.empty() && end != std::string::npos; at = end + 1) {
+    end = line.find('|', at);
     words.push_back(line.substr(at, end - at));
-    if (end == std::string::npos) break;
-    at = end + 1;
   }
   std::vector<char*> argv{const_cast<char*>("krateon")};
   for (std::string& word : words) argv.push_back(word.data());

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/input.h"
-#include "app/startup.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"
 #include "sim/impact.h"
@@ -108,14 +107,6 @@ class Input : public ::testing::Test {
   }
 };
 
-void press(int key) {
-  if (key < 0) {
-    testsupport::pressSpecialKey(-key);
-  } else {
-    pressKey(static_cast<unsigned char>(key));
-  }
-}
-
 TEST_F(Input, EveryKeyChangesItsSettingAndSaysSoCapitalsAlike) {
   for (const KeyRow& row : kKeys) {
     const bool letter = row.key >= 'a' && row.key <= 'z';
@@ -123,7 +114,7 @@ TEST_F(Input, EveryKeyChangesItsSettingAndSaysSoCapitalsAlike) {
       if (key == 0) continue;
       SCOPED_TRACE(testing::Message() << "key " << key << " pressed " << row.presses << "x");
       SetUp();
-      for (int i = 0; i < row.presses; ++i) press(key);
+      for (int i = 0; i < row.presses; ++i) testsupport::press(key);
       EXPECT_EQ(messageText(), row.message);
       EXPECT_NEAR(row.read(), row.expected, 1e-6);
     }

@@ -8,7 +8,6 @@
 #include "app/own_window.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"
-#include "fx/particles.h"
 #include "sim/impact.h"
 #include "support/scene_driver.h"
 #include "text/text_display.h"
@@ -19,12 +18,6 @@ using testsupport::frameAfter;
 using testsupport::soundLog;
 
 constexpr int kTenMinutesMs = 10 * 60 * 1000;
-
-int liveParticles() {
-  int live = 0;
-  for (const Particle& p : particleSystem.particles) live += p.active;
-  return live;
-}
 
 // What the window system reports before a gap, and what the gap then counts for, in `now` and
 // in the scene's step. A rest (hidden or fully covered, then shown) counts as one stall step; a
@@ -67,14 +60,14 @@ TEST(OwnWindow, AfterTenMinutesHiddenTheShowGoesOnWhereItWas) {
   ASSERT_EQ(soundLog().size(), 1u);
   const float clock = impactClock;
   const float fade = fadeLevel;
-  const int particles = liveParticles();
+  const int particles = testsupport::liveParticles();
 
   onWindowStatus(GLUT_HIDDEN);
   onWindowStatus(GLUT_FULLY_RETAINED);
   frameAfter(kTenMinutesMs);
   EXPECT_NEAR(impactClock - clock, 0.05f, 1e-5);
   EXPECT_NEAR(fadeLevel - fade, 0.05f / 3, 1e-5);
-  EXPECT_GT(liveParticles(), particles * 9 / 10) << "of " << particles;
+  EXPECT_GT(testsupport::liveParticles(), particles * 9 / 10) << "of " << particles;
   EXPECT_NE(textDisplay.messageExpiry, 0.0) << "the start message is gone";
 
   const int planet = sceneSettings.planetImage;

@@ -1,7 +1,5 @@
-// The user's planet maps in the running scene: the cycle, its keys and messages through the
-// usable maps in order (the built-in planets when none is), the maps' own colours read back
-// from the planet without the built-in planets' extras, and the reading time kept out of the
-// animation.
+// The user's planet maps in the running scene: the cycle through the usable maps with its keys,
+// the maps' own colours on the planet, and the time spent reading them kept out of the animation.
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 
@@ -30,13 +28,9 @@ std::string paths[kMaxImageFiles];
 // A picture whose left half is one colour and right half another, saved as the name says.
 void saveHalves(const std::string& name, int width, int height, SDL_Color left, SDL_Color right) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, SDL_PIXELFORMAT_RGB24);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const SDL_Color c = x < width / 2 ? left : right;
-      Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + 3 * x;
-      p[0] = c.r, p[1] = c.g, p[2] = c.b;
-    }
-  }
+  SDL_Rect half{width / 2, 0, width, height};
+  SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, left.r, left.g, left.b));
+  SDL_FillRect(s, &half, SDL_MapRGB(s->format, right.r, right.g, right.b));
   const std::string file = folder + "/" + name;
   ASSERT_EQ(name.ends_with(".bmp") ? SDL_SaveBMP(s, file.c_str()) : IMG_SavePNG(s, file.c_str()),
             0);
@@ -114,15 +108,11 @@ std::array<int, 4> discColours() {
     for (int x = 130; x <= 190; ++x) {
       const testsupport::Rgb p = frame.at(x, y);
       if ((x - 160) * (x - 160) + (y - 120) * (y - 120) > 900) continue;
-      if (p.g > 200 && p.r < 40 && p.b < 40) {
-        ++counts[0];
-      } else if (p.r > 200 && p.b > 200 && p.g < 40) {
-        ++counts[1];
-      } else {
-        const bool pale =
-            std::abs(p.r - 180) < 6 && std::abs(p.g - 200) < 6 && std::abs(p.b - 220) < 6;
-        ++counts[pale ? 2 : 3];
-      }
+      const bool green = p.g > 200 && p.r < 40 && p.b < 40;
+      const bool magenta = p.r > 200 && p.b > 200 && p.g < 40;
+      const bool pale =
+          std::abs(p.r - 180) < 6 && std::abs(p.g - 200) < 6 && std::abs(p.b - 220) < 6;
+      ++counts[green ? 0 : magenta ? 1 : pale ? 2 : 3];
     }
   }
   return counts;

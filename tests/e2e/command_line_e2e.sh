@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The command line with no X server at all: --help, --version and every kind of mistake answer
-# on the right stream with the right status, before any display is opened (the values of each
-# option are tried in tests/app/command_line_test.cpp), and the usage text, the manual page and
-# the README name the same options.
+# The command line with no X server at all: --help, --version and mistakes answer on the right
+# stream with the right status before any display is opened; --help, the manual page and the
+# README name the same options.
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 unset DISPLAY XSCREENSAVER_WINDOW
 

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Krateon as a good desktop citizen: minimised, moved to another desktop or covered by another
-# window, the program sleeps (its processor time stands almost still); shown again, it draws at
-# once and goes on where it was: the scene shows, and a message shown just before it was hidden
-# is still there. Escape still ends it with status 0, also when the window is minimised during
-# the fade-out.
+# Minimised, on another desktop or covered, the program sleeps; shown again it draws at once and
+# goes on where it was (the message from before still there); Escape while minimised ends it.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Krateon's keys as a person meets them, each seen on the screen: w draws the planet as lines,
-# then points, while p holds the camera; digits choose the planet; u hides the stars; ? shows the
-# help screen; c the frame rate; l adds black bars; f gives a 512 x 512 window and full screen
-# again; o silences the impact; r during the closing fade cancels it; Escape ends with status 0.
+# Krateon's keys as a person meets them, each seen on the screen: w p 3 4 u ? c l f o, r during
+# the closing fade, and Escape ending it with status 0.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 
@@ -13,12 +11,6 @@ program_start "$KRATEON_ASSET_DIR" "$KRATEON_PROGRAM" "${display_pace[@]}"
 xdotool click --repeat 100000 --delay 200 1 &
 clicker=$!
 x_session_pids+=("$clicker")
-# wire PNG AREA: "LIT RUNS", the shares of the area's pixels that are lit and that lie in lit
-# horizontal runs of five or more: lines make such runs, points do not.
-wire() {
-  measure "$1" "$2" '%[fx:mean] ' -grayscale Brightness -threshold 12% \
-    \( +clone -morphology Open Rectangle:5x1 \)
-}
 orange='r > 0.5 && b < 0.3 && g < 0.7 * r'
 mars='r > 0.3 && r > 1.6 * b && r > 1.2 * g'
 earth='b > 0.3 && b > 1.3 * r'

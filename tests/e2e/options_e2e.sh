@@ -1,17 +1,12 @@
 #!/usr/bin/env bash
-# Settings given on the command line, each seen on the screen. In a window of the test's own
-# (--window-id, over the whole screen): --no-stars leaves the sky empty around Earth, without
-# the frame-rate line; --planet mars shows a red planet first and --fps the frame-rate line;
-# --draw points draws the planet as dots; --image shows a map of our own on the planet and
-# --text-scale 2 makes the frame-rate line twice as tall. In Krateon's own window --window starts 512 x 512, and
-# r after --no-stars keeps the sky empty: a reset returns to the settings given.
+# Settings given on the command line, each seen on the screen, in a window of the test's own
+# (--window-id) and in Krateon's own (--window; r returns to the settings given).
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 x_session_start 800x600x24
 
-# sky PNG: the least star share of the four corners. With stars each corner has them (or the
-# planet, the sun, the moon or a line of text, brighter still); without, at least one corner is
-# dark. planet_colours PNG: "MARS EARTH", the shares of Mars's red and Earth's blue.
+# sky PNG: the least star share of the four corners: with stars each corner has them (or
+# something brighter), without at least one is dark. planet_colours PNG: "MARS EARTH" shares.
 sky() {
   local corner least=1 share
   for corner in 200x150+0+0 200x150+600+0 200x150+0+450 200x150+600+450; do
@@ -23,12 +18,6 @@ sky() {
 mars='r > 0.3 && r > 1.6 * b && r > 1.2 * g'
 earth='b > 0.3 && b > 1.3 * r'
 planet_colours() { echo "$(share_where "$1" "$mars") $(share_where "$1" "$earth")"; }
-# wire PNG: "LIT RUNS", the shares of lit pixels and of lit pixels in horizontal runs of five or
-# more: filled shapes and lines make such runs, points do not.
-wire() {
-  measure "$1" "" '%[fx:mean] ' -grayscale Brightness -threshold 12% \
-    \( +clone -morphology Open Rectangle:5x1 \)
-}
 rate_area=120x30+680+0 # the frame-rate line, top right
 # faded_in: waits until the program has drawn over the plain window, then for the three seconds
 # of the fade-in.

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Krateon as a Debian package: CPack builds the .deb; its control fields, its files in the games
-# layout (everything a plain install has, moved) and its icons are right; lintian finds no error
-# or warning; its copyright is the MIT licence; apt installs it, the menu entry and the software
-# centre's metainfo validate, and /usr/games/krateon shows the planet and ends with status 0
-# after Escape. Runs as root (apt); the package is removed again at the end, also when the test
-# fails.
+# Krateon as a Debian package built by CPack: control fields, files in the games layout, icons,
+# lintian, the MIT licence; installed by apt (as root), it validates and shows the planet; removed
+# again at the end, also when the test fails.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 
@@ -68,14 +65,11 @@ usr/lib/games/krateon/krateon
 usr/share/applications/krateon.desktop
 usr/share/metainfo/io.github.krateon.metainfo.xml
 EOF
-for name in font.bmp smoke128.bmp earthCraterBW_256.bmp earthCloudsBW_256.bmp venus_256.bmp \
-  earth_256.bmp mars_256.bmp jupiter_256.bmp saturn_256.bmp neptune_256.bmp neptune3_256.bmp \
-  pluto_256.bmp boom.wav thunder.wav; do
-  echo "usr/share/games/krateon/$name"
-done >>"$work/expected"
-for size in 16 32 48 64 128 256; do
-  echo "usr/share/icons/hicolor/${size}x$size/apps/krateon.png"
-done >>"$work/expected"
+printf 'usr/share/games/krateon/%s\n' font.bmp smoke128.bmp earthCraterBW_256.bmp \
+  earthCloudsBW_256.bmp venus_256.bmp earth_256.bmp mars_256.bmp jupiter_256.bmp saturn_256.bmp \
+  neptune_256.bmp neptune3_256.bmp pluto_256.bmp boom.wav thunder.wav >>"$work/expected"
+printf 'usr/share/icons/hicolor/%sx%s/apps/krateon.png\n' 16 16 32 32 48 48 64 64 128 128 256 256 \
+  >>"$work/expected"
 missing=$(sort -u "$work/expected" | comm -23 - "$work/files" | tr '\n' ' ')
 extra=$(sort -u "$work/expected" | comm -13 - "$work/files" | tr '\n' ' ')
 expect "every file in its place (missing: ${missing:-none})" "\"$missing\" == \"\""
@@ -101,9 +95,8 @@ zcat /usr/share/doc/krateon/changelog.gz | head -1 | grep -q "^krateon ($version
 # The licence: the package's copyright names the MIT licence, and gives every file Debian's name
 # for it, Expat, with the words of LICENSE; the software centre's entry says MIT.
 copyright=/usr/share/doc/krateon/copyright
-every_file=$(awk '/^Files: \*$/ { p = 1; next } p && /^$/ { exit }
-  p && /^License: / { print $2; l = 1; next } p && l { sub(/^ /, ""); print ($0 == "." ? "" : $0) }' \
-  "$copyright")
+every_file=$(awk '/^Files: \*$/ { p = 1; next } p && /^$/ { exit } p && /^License: / {
+  print $2; l = 1; next } p && l { sub(/^ /, ""); print ($0 == "." ? "" : $0) }' "$copyright")
 grep -q 'MIT licence' "$copyright" || fail "the copyright does not name the MIT licence"
 [[ $every_file == "Expat"$'\n'"$(sed 1,4d "$KRATEON_SOURCE_DIR/LICENSE")" ]] &&
   echo "ok: the copyright gives every file the MIT licence" ||

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Krateon under the real screensaver daemon: installed with `cmake --install`, listed alone in
-# ~/.xscreensaver as `GL: <installed krateon> --root`, activated with xscreensaver-command, it
-# fills the screen; deactivated, its process is gone and the screen is clear again. The daemon
-# refuses to start its programs as root, so as root this runs it as a user the test creates.
+# Krateon installed with `cmake --install` into a fresh prefix (data, programs, menu entry, manual
+# page) under the real screensaver daemon (as a user the test creates when run as root): listed
+# alone, its launcher run from elsewhere with --root fills the screen with Earth from the data
+# folder it finds; deactivated it is gone.
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 command -v xscreensaver >/dev/null ||
   { fail "no xscreensaver (scripts/setup.sh installs it)"; finish; }
@@ -13,6 +13,15 @@ chmod 755 "$x_session_dir" # the daemon's user reads the installed program from 
 prefix=$x_session_dir/prefix
 "$CMAKE_COMMAND" --install "$KRATEON_BINARY_DIR" --prefix "$prefix" >"$x_session_dir/install.log" ||
   { cat "$x_session_dir/install.log"; fail "cmake --install failed"; finish; }
+images=$(ls "$prefix"/share/krateon/*.bmp | wc -l)
+sounds=$(ls "$prefix"/share/krateon/*.wav | wc -l)
+expect "$images images and $sounds sounds in share/krateon" "$images == 12 && $sounds == 2"
+[[ -x $prefix/bin/krateon && -x $prefix/libexec/krateon/krateon ]] ||
+  fail "bin/krateon and libexec/krateon/krateon are programs"
+grep -qx 'Exec=krateon' "$prefix/share/applications/krateon.desktop" ||
+  fail "the menu entry starts krateon"
+warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man6/krateon.6" 2>&1)
+expect "the manual page renders without warnings ($warnings)" "\"$warnings\" == \"\""
 description=$prefix/share/xscreensaver/config/krateon.xml
 for wanted in '<screensaver name="krateon"' 'arg="--max-fps %"' 'arg-set="--sound"' \
   '<_description>'; do
@@ -71,12 +80,15 @@ full_screen() {
   for corner in 320x180+0+0 320x180+960+0 320x180+0+540 320x180+960+540; do
     awk "BEGIN { exit !($(bright_share "$shot" 60 "$corner") > 0.0005) }" || return 1
   done
-  convert "$shot" -grayscale Brightness -threshold 4% -morphology Erode Disk:3 \
-    -define connected-components:verbose=true -connected-components 8 null: 2>/dev/null |
-    awk '/gray\(255\)/ && $4 > 0.008 * 1280 * 720 { found = 1 } END { exit !found }'
+  awk "BEGIN { exit !($(largest_shape "$shot" 1280x720+0+0) > 0.008) }"
 }
 wait_for 60 full_screen || fail "no planet and stars over the whole screen (see $shot)"
 echo "ok: the picture fills the screen ($shot)"
+earth_blue() {
+  local box
+  box=$(planet_box "$1") && [[ -n $box ]] && share_where "$1" 'b > 0.3 && b > 1.3 * r' "$box"
+}
+see "the planet is Earth, from the installed data folder" earth 'v > 0.1' earth_blue
 
 # 4. Deactivated: the process ends and nothing of the picture stays.
 as_user xscreensaver-command -deactivate >/dev/null

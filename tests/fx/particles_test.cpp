@@ -101,24 +101,21 @@ TEST_F(ParticlesDrawn, OpacityOverTheLifeBlendsCutsAndSizes) {
   const GLuint textures[2] = {plainTexture(255), plainTexture(128)};
   pool->spriteTexture = textures[0];
   pool->discSpriteTexture = textures[1];
+  // clang-format off
   const struct {
     int kind;
     double age;
     float fade;
     int r, g, b;
     int sparkClass = 0, pixels = 0;  // sparks: the class given and the pixels it lights
-  } cases[] = {{kFire, 0.1, 1, 255, 179, 115},
-               {kFire, 0.005, 1, 115, 83, 67},
-               {kFire, 0.36, 1, 255, 155, 103},
-               {kFire, 0.6, 0.8f, 92, 71, 61},
-               {kFire, 0.1, 0.1f, 51, 51, 51},
-               {kFire, 0, 1, 51, 51, 51},
-               {kFire, 1, 1, 51, 51, 51},
-               {kSmoke, 0.1, 1, 219, 219, 219},
-               {kVioletGlow, 0.05, 1, 67, 59, 55},
-               {kRedGlow, 0.1, 1, 115, 83, 67},
-               {kSpark, 0, 0.6f, 143, 97, 74, 0, 1},
-               {kSpark, 0.5, 0.6f, 97, 74, 62, 1, 4}};
+  } cases[] = {
+      {kFire, 0.1, 1, 255, 179, 115}, {kFire, 0.005, 1, 115, 83, 67},
+      {kFire, 0.36, 1, 255, 155, 103}, {kFire, 0.6, 0.8f, 92, 71, 61},
+      {kFire, 0.1, 0.1f, 51, 51, 51}, {kFire, 0, 1, 51, 51, 51}, {kFire, 1, 1, 51, 51, 51},
+      {kSmoke, 0.1, 1, 219, 219, 219}, {kVioletGlow, 0.05, 1, 67, 59, 55},
+      {kRedGlow, 0.1, 1, 115, 83, 67}, {kSpark, 0, 0.6f, 143, 97, 74, 0, 1},
+      {kSpark, 0.5, 0.6f, 97, 74, 62, 1, 4}};
+  // clang-format on
   glClearColor(0.2f, 0.2f, 0.2f, 1);
   for (const auto& c : cases) {
     const double now = spawnAged(c.kind, c.age);

@@ -1,16 +1,18 @@
-// The user's planet maps: headers read from plain bytes, the box filter with its results written
-// out, and files made here, decoded upright and scaled to powers of two, or refused with their
-// reason while the decoders' libraries print nothing. Also built with the sanitizers.
+// Pictures from plain bytes: the built-in planets' BMP decoder, the headers and the box filter of
+// the user's planet maps; and maps in files made here, decoded upright and scaled to powers of
+// two. Also built with the sanitizers: no input may read outside what it was given.
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "image/bmp.h"
 #include "image/picture_header.h"
 #include "image/picture_scale.h"
 #include "image/planet_map.h"
@@ -19,21 +21,102 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 using Rgb = std::array<int, 3>;
+using Rgba = std::array<int, 4>;
+struct Rgb8 {
+  int r, g, b;
+};
+
+// An n x n file: 54 header bytes the decoder must skip, then `pixels` in stored order (the
+// first stored row first), each written blue, green, red; cut to `size` bytes when given.
+Bytes bmpFile(const std::vector<Rgb8>& pixels, std::size_t size = SIZE_MAX) {
+  Bytes file(54, 0x42);
+  for (const Rgb8& p : pixels) {
+    for (int channel : {p.b, p.g, p.r}) file.push_back(static_cast<unsigned char>(channel));
+  }
+  if (size < file.size()) file.resize(size);
+  return file;
+}
+
+// The file decoded from an exactly sized copy, so that the sanitizers see any read past its end.
+Bytes decode(const Bytes& file, int n, int alphaValue, int threshold) {
+  Bytes rgba(static_cast<std::size_t>(n) * n * 4, 0xAB);
+  const auto copy = std::make_unique<unsigned char[]>(file.size());
+  std::copy(file.begin(), file.end(), copy.get());
+  decodeBmpImage(file.empty() ? nullptr : copy.get(), file.size(), n, alphaValue, threshold,
+                 rgba.data());
+  return rgba;
+}
+
+TEST(BmpDecode, RowsChannelsAndAlphaRules) {
+  struct Case {
+    const char* name;
+    Bytes file;
+    int alphaValue, threshold;
+    Rgba texels[4];  // of the 2 x 2 image: memory row 0 (the last stored), then memory row 1
+  };
+  const std::vector<Rgb8> pale(4, {10, 20, 200});
+  const Rgba white{255, 255, 255, 255};
+  // clang-format off
+  const Case cases[] = {
+      {"rows bottom-up, pixels blue-green-red",
+       bmpFile({{3, 2, 1}, {6, 5, 4}, {9, 8, 7}, {12, 11, 10}}),
+       255, 0, {{9, 8, 7, 255}, {12, 11, 10, 255}, {3, 2, 1, 255}, {6, 5, 4, 255}}},
+      {"alpha: the truncated channel average",
+       bmpFile({{30, 60, 90}, {0, 0, 0}, {255, 255, 255}, {1, 1, 2}}),
+       -1, 0, {white, {1, 1, 2, 1}, {30, 60, 90, 60}, {0, 0, 0, 0}}},
+      {"alpha where any channel reaches the threshold",
+       bmpFile({{99, 99, 99}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}}),
+       200, 100, {{0, 100, 0, 200}, {0, 0, 100, 200}, {99, 99, 99, 0}, {100, 0, 0, 200}}},
+      // One whole pixel, then only the blue byte of the next: a missing byte reads as -1.
+      {"cut file, average of the values read", bmpFile(pale, 54 + 4),
+       -1, 0, {white, white, {10, 20, 200, 76}, {255, 255, 200, 66}}},
+      {"cut file, threshold on the values read", bmpFile(pale, 54 + 4),
+       255, 0, {{255, 255, 255, 0}, {255, 255, 255, 0}, {10, 20, 200, 255}, {255, 255, 200, 255}}},
+      {"cut file, negative threshold", bmpFile(pale, 54 + 4),
+       255, -1, {white, white, {10, 20, 200, 255}, {255, 255, 200, 255}}},
+      {"empty file", {}, -1, 0, {white, white, white, white}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    const Bytes rgba = decode(c.file, 2, c.alphaValue, c.threshold);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ((Rgba{rgba[4 * i], rgba[4 * i + 1], rgba[4 * i + 2], rgba[4 * i + 3]}), c.texels[i])
+          << c.name << ", texel " << i;
+    }
+  }
+}
+
+// Every length of a 3 x 3 file, from nothing to complete: each byte present decodes as itself,
+// each missing one as 255, and nothing is read beyond the end.
+TEST(BmpDecode, EveryCutOfAFileDecodesWithinIt) {
+  std::vector<Rgb8> pixels;
+  for (int i = 0; i < 9; ++i) pixels.push_back({10 + i, 100 + i, 200 + i});
+  const Bytes whole = bmpFile(pixels);
+  for (std::size_t size = 0; size <= whole.size(); ++size) {
+    const Bytes rgba = decode(bmpFile(pixels, size), 3, 255, -1);
+    for (int i = 0; i < 9 * 3; ++i) {  // stored pixel i / 3, channel i % 3 (blue, green, red)
+      const std::size_t stored = 54 + i, texel = (2 - i / 9) * 3 + i / 3 % 3;
+      EXPECT_EQ(rgba[texel * 4 + 2 - i % 3], stored < size ? whole[stored] : 255)
+          << size << ", " << i;
+    }
+  }
+  Bytes white(2 * 2 * 4, 0);
+  decodeBmpImage(nullptr, 999, 2, -1, 0, white.data());
+  EXPECT_EQ(white, Bytes(2 * 2 * 4, 255)) << "no file, whatever size is claimed";
+}
 
 Bytes operator+(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
-Bytes number(unsigned long value, int count, bool bigEndian) {
+Bytes le(unsigned long value, int count) {
   Bytes bytes;
-  for (int i = 0; i < count; ++i) bytes.push_back(value >> 8 * (bigEndian ? count - 1 - i : i));
+  for (int i = 0; i < count; ++i) bytes.push_back(value >> 8 * i);
   return bytes;
 }
 Bytes be(unsigned long value, int count) {
-  return number(value, count, true);
-}
-Bytes le(unsigned long value, int count) {
-  return number(value, count, false);
+  const Bytes bytes = le(value, count);
+  return {bytes.rbegin(), bytes.rend()};
 }
 Bytes cut(Bytes bytes, std::size_t size) {
   bytes.resize(size);
@@ -143,14 +226,10 @@ TEST(PictureScale, EachPixelIsTheMeanOfTheAreaItCovers) {
 
 class PlanetMapFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/krateon-maps.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
   void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
   std::string path(const char* name) const { return folder + "/" + name; }
-  std::string folder;
+  char pattern[32] = "/tmp/krateon-maps.XXXXXX";
+  std::string folder = mkdtemp(pattern);
 };
 
 // Green top left, magenta top right, blue bottom left, yellow bottom right.
@@ -165,19 +244,12 @@ void savePicture(const std::string& file, int width, int height) {
   const bool palette = file.find("palette") != std::string::npos;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(
       0, width, height, 0, palette ? SDL_PIXELFORMAT_INDEX8 : SDL_PIXELFORMAT_RGB24);
-  SDL_Color colours[4];
-  for (int i = 0; i < 4; ++i) {
-    colours[i] = {Uint8(kQuadrants[i][0]), Uint8(kQuadrants[i][1]), Uint8(kQuadrants[i][2]), 255};
-  }
-  if (palette) SDL_SetPaletteColors(s->format->palette, colours, 0, 4);
-  for (int y = 0; y < height; ++y) {
-    auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
-    for (int x = 0; x < width; ++x) {
-      const int q = quadrant(x, y, width, height);
-      for (int i = 0; i < (palette ? 1 : 3); ++i) {
-        row[x * (palette ? 1 : 3) + i] = palette ? q : kQuadrants[q][i];
-      }
-    }
+  for (int q = 0; q < 4; ++q) {  // each quadrant's colour from its corner on, the later over it
+    const Rgb& k = kQuadrants[q];
+    const SDL_Color c = {Uint8(k[0]), Uint8(k[1]), Uint8(k[2]), 255};
+    if (palette) SDL_SetPaletteColors(s->format->palette, &c, q, 1);
+    SDL_Rect area{q % 2 * (width / 2), q / 2 * (height / 2), width, height};
+    SDL_FillRect(s, &area, palette ? q : SDL_MapRGB(s->format, c.r, c.g, c.b));
   }
   const std::string kind = file.substr(file.size() - 3);
   const char* name = file.c_str();

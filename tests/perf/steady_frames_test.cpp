@@ -1,22 +1,18 @@
-// Steady frames through a scripted cycle of use (click, impact, break, wrap, help screen, keys)
-// allocate nothing, and the clear that restores depth only where it was written leaves the whole
-// depth buffer cleared, as a full clear would.
-// malloc (under operator new too) is replaced: a counted allocation asked for by our code (or
-// libstdc++ for it) is ours and must not happen; else the library our innermost frame called is
-// charged, and only the GL driver and the window system may allocate inside our calls. Sanitizer
-// builds bring their own allocator and count nothing.
+// Steady frames through a scripted cycle of use allocate nothing, and the clear that restores depth
+// only where it was written leaves the whole depth buffer cleared, as a full clear would.
+// malloc is replaced: an allocation asked for by our code (or libstdc++ for it) must not happen,
+// else the library our innermost frame called is charged: only the GL driver and the window
+// system may allocate inside our calls. Sanitizer builds bring their own allocator: no count.
 #include <GL/freeglut.h>
+#include <dlfcn.h>
 #include <execinfo.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/frame_step.h"
 #include "app/input.h"
-#include "app/startup.h"
 #include "core/frame_clear.h"
 #include "core/frame_clock.h"
 #include "support/scene_driver.h"
@@ -31,36 +27,17 @@ namespace {
 
 constexpr int kWidth = 320, kHeight = 240;
 
-struct Loaded {
-  char name[160];
-  uintptr_t start, end;
-} objects[192];  // the executable first
-int objectCount = 0;
 bool counting = false;
 thread_local bool frameThread = false, inHook = false;
 long ours = 0;
 std::vector<std::string>* charged = nullptr;  // libraries outside the driver that allocated
+const void* ourBase = nullptr;                // where the test program is loaded
 
-int objectOf(const void* address) {
-  const auto at = reinterpret_cast<uintptr_t>(address);
-  for (int i = 0; i < objectCount; ++i) {
-    if (at >= objects[i].start && at < objects[i].end) return i;
-  }
-  return -1;
-}
-
-int noteObject(dl_phdr_info* info, size_t, void*) {
-  Loaded& o = objects[objectCount];
-  o = {{}, UINTPTR_MAX, 0};
-  for (int i = 0; i < info->dlpi_phnum; ++i) {
-    if (info->dlpi_phdr[i].p_type != PT_LOAD) continue;
-    const uintptr_t begin = info->dlpi_addr + info->dlpi_phdr[i].p_vaddr;
-    o.start = std::min(o.start, begin);
-    o.end = std::max(o.end, begin + info->dlpi_phdr[i].p_memsz);
-  }
-  std::snprintf(o.name, sizeof o.name, "%s", info->dlpi_name);
-  objectCount += o.start < o.end;
-  return objectCount == 192;
+// The executable or library an address lies in.
+Dl_info objectOf(const void* address) {
+  Dl_info info{};
+  if (dladdr(address, &info) == 0) info.dli_fname = "an unknown object";
+  return info;
 }
 
 bool isDriverStack(const char* library) {
@@ -94,14 +71,13 @@ HOOK void noteAllocation() {
   };
   int caller = 0, mine = 0;
   while (caller < depth && inHooks(frames[caller])) ++caller;
-  for (mine = caller; mine < depth && objectOf(frames[mine]) != 0;) ++mine;
+  for (mine = caller; mine < depth && objectOf(frames[mine]).dli_fbase != ourBase;) ++mine;
   if (mine < depth) {
-    const int called = mine > caller ? objectOf(frames[mine - 1]) : 0;
-    const char* name = called >= 0 ? objects[called].name : "an object loaded while counting";
-    if (called == 0 || std::strstr(name, "libstdc++") != nullptr) {
+    const Dl_info called = objectOf(frames[mine > caller ? mine - 1 : mine]);
+    if (called.dli_fbase == ourBase || std::strstr(called.dli_fname, "libstdc++") != nullptr) {
       ++ours;
-    } else if (!isDriverStack(name)) {
-      charged->push_back(name);
+    } else if (!isDriverStack(called.dli_fname)) {
+      charged->push_back(called.dli_fname);
     }
   }
   inHook = false;
@@ -126,23 +102,23 @@ namespace {
 void startCounting(std::vector<std::string>& libraries) {
   void* warm[2];
   backtrace(warm, 2);  // its first call loads the unwinder
-  objectCount = 0;
-  dl_iterate_phdr(noteObject, nullptr);
+  ourBase = objectOf(reinterpret_cast<const void*>(&startCounting)).dli_fbase;
   ours = 0;
   libraries.reserve(1000);
   charged = &libraries;
   frameThread = counting = true;
 }
 
-// Keys at ms from the start of the cycle (-1: Page Up): the help screen, the frame rate, speed,
+// Keys at ms from the start of the cycle: the help screen, the frame rate, speed,
 // facets, readouts, drawing modes, hyperspace, letterbox, lights, stars, next image, manual
 // camera, sound and a reset.
-constexpr int kScript[][2] = {{200, 'c'},   {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},
-                              {3400, '<'},  {3800, 'n'},  {4300, 'n'},  {4800, 'n'},  {5600, 'w'},
-                              {6000, 'w'},  {6400, 'w'},  {6500, ' '},  {6800, ' '},  {6800, 'l'},
-                              {7200, 'l'},  {7600, 's'},  {8000, 's'},  {8200, 'u'},  {8400, 'u'},
-                              {10000, 'i'}, {10600, '3'}, {11000, 'v'}, {11500, 'v'}, {12000, -1},
-                              {12400, 'o'}, {12600, 'o'}, {13000, 'c'}, {13400, 'r'}};
+constexpr int kScript[][2] = {
+    {200, 'c'},   {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},
+    {3400, '<'},  {3800, 'n'},  {4300, 'n'},  {4800, 'n'},  {5600, 'w'},
+    {6000, 'w'},  {6400, 'w'},  {6500, ' '},  {6800, ' '},  {6800, 'l'},
+    {7200, 'l'},  {7600, 's'},  {8000, 's'},  {8200, 'u'},  {8400, 'u'},
+    {10000, 'i'}, {10600, '3'}, {11000, 'v'}, {11500, 'v'}, {12000, -GLUT_KEY_PAGE_UP},
+    {12400, 'o'}, {12600, 'o'}, {13000, 'c'}, {13400, 'r'}};
 
 // A click and 14 s of frames at 16 ms with the keys and a pointer move now and then; `afterFrame`
 // runs after each frame is drawn.
@@ -153,8 +129,7 @@ void playCycle(AfterFrame afterFrame) {
   size_t next = 0;
   for (int t = 0; t < 14000; t += testsupport::kFrameMs) {
     for (; next < std::size(kScript) && kScript[next][0] <= t; ++next) {
-      if (kScript[next][1] < 0) testsupport::pressSpecialKey(GLUT_KEY_PAGE_UP);
-      if (kScript[next][1] > 0) testsupport::pressKey(static_cast<unsigned char>(kScript[next][1]));
+      testsupport::press(kScript[next][1]);
     }
     if (t % 500 == 0) onMouseMotion(kPointerHomeX + t % 37, kPointerHomeY - t % 23);
     testsupport::frameAt(start + t);

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The real program started in folders of hostile data files (every image and sound missing,
-# empty, cut short, a folder, a device, a pipe, random bytes, a BMP of another size or depth, a
-# WAV with a lying header), and with hostile planet maps of its own (--image), through a click
-# and the break that follows: it must keep drawing, play what is playable, say one line for each
-# map it cannot use, end with status 0 on Escape, write nothing, and (in a sanitizer build)
-# raise no report.
+# The real program in folders of hostile data files, and with hostile planet maps (--image),
+# through a click and the break: it keeps drawing, plays what is playable, names each map it
+# cannot use, ends with status 0 on Escape, writes nothing and raises no sanitizer report.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 

@@ -31,38 +31,36 @@ namespace {
 constexpr int kSizes[][2] = {{0, 0},    {1, 1},     {8192, 8192}, {1, 8192},
                              {8192, 1}, {512, 512}, {320, 240}};
 
-class Storm {
- public:
-  // One random event through the callback the toolkit would call for it.
-  void playOneEvent() {
-    const int kind = pick(100);
-    if (kind < 40) {
-      const auto key = static_cast<unsigned char>(pick(256));
-      onKeyboard(key, coordinate(), coordinate());
-      if (key == 27) onKeyboard('r', 0, 0);  // cancels the exit, so the storm goes on
-    } else if (kind < 60) {
-      // Every code the toolkit reports, and some it never does.
-      const int key = pick(8) == 0 ? pick(200'000) - 100'000 : pick(130);
-      (pick(2) == 0 ? onSpecialKeyDown : onSpecialKeyUp)(key, coordinate(), coordinate());
-    } else if (kind < 70) {
-      onMouseButton(pick(5), pick(2) == 0 ? GLUT_DOWN : GLUT_UP, coordinate(), coordinate());
-    } else if (kind < 98) {
-      onMouseMotion(coordinate(), coordinate());
-    } else {
-      const auto& size = kSizes[pick(std::size(kSizes))];
-      onReshape(size[0], size[1]);
-    }
-  }
+std::mt19937 stormRandom{20240611};
+int pick(int count) {
+  return std::uniform_int_distribution<int>(0, count - 1)(stormRandom);
+}
+// Pointer positions far outside any window, now and then the ends of an int.
+int coordinate() {
+  if (pick(100) == 0) return pick(2) == 0 ? INT_MIN : INT_MAX;
+  return pick(200'001) - 100'000;
+}
 
- private:
-  int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
-  // Pointer positions far outside any window, now and then the ends of an int.
-  int coordinate() {
-    if (pick(100) == 0) return pick(2) == 0 ? INT_MIN : INT_MAX;
-    return pick(200'001) - 100'000;
+// One random event through the callback the toolkit would call for it.
+void playOneEvent() {
+  const int kind = pick(100);
+  if (kind < 40) {
+    const auto key = static_cast<unsigned char>(pick(256));
+    onKeyboard(key, coordinate(), coordinate());
+    if (key == 27) onKeyboard('r', 0, 0);  // cancels the exit, so the storm goes on
+  } else if (kind < 60) {
+    // Every code the toolkit reports, and some it never does.
+    const int key = pick(8) == 0 ? pick(200'000) - 100'000 : pick(130);
+    (pick(2) == 0 ? onSpecialKeyDown : onSpecialKeyUp)(key, coordinate(), coordinate());
+  } else if (kind < 70) {
+    onMouseButton(pick(5), pick(2) == 0 ? GLUT_DOWN : GLUT_UP, coordinate(), coordinate());
+  } else if (kind < 98) {
+    onMouseMotion(coordinate(), coordinate());
+  } else {
+    const auto& size = kSizes[pick(std::size(kSizes))];
+    onReshape(size[0], size[1]);
   }
-  std::mt19937 random_{20240611};
-};
+}
 
 // All of it runs in a child process, which must end with status 0 through the exit fade; a broken
 // rule ends it with another status and says which.
@@ -73,9 +71,8 @@ void stormResetAndEscape() {
   };
   testsupport::startScene(320, 240);
   testsupport::frameAt(11'000);
-  Storm storm;
   for (int event = 1; event <= 100'000; ++event) {
-    storm.playOneEvent();
+    playOneEvent();
     if (event % 50 != 0) continue;
     testsupport::frameAfter(16);
     if (exitFadeStart != 0) fail("an exit fade runs after ESC and r");

@@ -1,26 +1,22 @@
-// A month of uptime: the real frame step, on a synthetic toolkit clock, runs the same impact
-// cycles on the first day, across the wrap of the toolkit's 32-bit millisecond count (day 24.8)
-// and on day 30, to the frame: impact, burst, break, next planet, sounds, message, fade.
+// A long life on a synthetic toolkit clock: a month of uptime runs the same impact cycles to the
+// frame on the first day, across the wrap of the toolkit's 32-bit millisecond count (day 24.8)
+// and on day 30; keys held for thousands of presses keep every setting a sound number.
+#include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <string>
 
-#include "app/frame_step.h"
+#include "app/camera.h"
 #include "core/frame_clock.h"
 #include "core/settings.h"
-#include "fx/particles.h"
 #include "sim/impact.h"
 #include "support/scene_driver.h"
 #include "text/text_display.h"
 
 namespace {
-
-int liveParticles() {
-  int live = 0;
-  for (const Particle& p : particleSystem.particles) live += p.active;
-  return live;
-}
 
 // Stalls of at most a day, one frame each, until the uptime reaches `ms`.
 void stallUntil(long long ms) {
@@ -46,12 +42,13 @@ std::string segment() {
     const size_t sounds = testsupport::soundLog().size();
     testsupport::frameAfter(16);
     if (testsupport::soundLog().size() > sounds) note(testsupport::soundLog().back().name);
-    if (impactClock == 1.1f) note("burst " + std::to_string(liveParticles()));
+    if (impactClock == 1.1f) note("burst " + std::to_string(testsupport::liveParticles()));
     if (impactClock == 1.1f) impactFrame = frame;
     if (sceneSettings.planetImage != image)
       note("image" + std::to_string(image = sceneSettings.planetImage));
     if (frame > 875 && messageFrame < 0 && textDisplay.messageExpiry == 0) messageFrame = frame;
-    if (frame - impactFrame == 344 && liveParticles() > 0) note("particles live 5.5 s");
+    if (frame - impactFrame == 344 && testsupport::liveParticles() > 0)
+      note("particles live 5.5 s");
     if (fadeLevel != 1.0f) note("fade " + std::to_string(fadeLevel));
     const std::string fault = testsupport::sceneFault();
     if (!fault.empty()) return events + fault;
@@ -74,6 +71,70 @@ TEST(LongRun, ImpactCyclesKeepTheirTimingFromTheFirstDayToDayThirty) {
   stallUntil(30 * 86'400'000LL);
   EXPECT_EQ(segment(), expected) << "day 30";
   EXPECT_GE(now, 30 * 86'400.0);
+}
+
+// Held keys drive the speed factors and the object size as far as single precision goes, never
+// to zero, infinity or NaN, and the scene runs on through an impact.
+class HeldKeys : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::startScene(320, 240);
+    testsupport::frameAt(11'000);  // past the intro title
+  }
+};
+
+TEST_F(HeldKeys, DriveFactorsToTheEndsOfTheFloatsButNeverBeyond) {
+  // clang-format off
+  const struct {
+    int key;  // ASCII, or minus a special key
+    const float* factor;
+    float atLeast, atMost;
+  } held[] = {
+      {'-', &sceneSettings.rotateSpeed, 0, 1e-37f}, {'=', &sceneSettings.rotateSpeed, 1e37f, FLT_MAX},
+      {'_', &sceneSettings.movementSpeed, 0, 1e-37f}, {'+', &sceneSettings.movementSpeed, 1e37f, FLT_MAX},
+      {'(', &sceneSettings.lightRotateSpeed, 0, 1e-37f}, {')', &sceneSettings.lightRotateSpeed, 1e37f, FLT_MAX},
+      {'[', &sceneSettings.objectSize, 0, 1e-37f}, {']', &sceneSettings.objectSize, 1e37f, FLT_MAX},
+      {-GLUT_KEY_PAGE_DOWN, &sceneSettings.mainSpeed, 0, 1e-37f},
+      {-GLUT_KEY_PAGE_UP, &sceneSettings.mainSpeed, 1e37f, FLT_MAX},
+      {-GLUT_KEY_END, &sceneSettings.homeEndSpeed, 0, 1e-37f},
+      {-GLUT_KEY_HOME, &sceneSettings.homeEndSpeed, 1e37f, FLT_MAX},
+      {'{', &sceneSettings.cameraZ, -250, -249}, {'}', &sceneSettings.cameraZ, 250, 251}};
+  // clang-format on
+  for (const auto& h : held) {
+    testsupport::pressKey('r');
+    for (int press = 0; press < 5000; ++press) testsupport::press(h.key);
+    EXPECT_TRUE(std::isnormal(*h.factor)) << h.key << " gave " << *h.factor;
+    EXPECT_GE(*h.factor, h.atLeast) << h.key;
+    EXPECT_LE(*h.factor, h.atMost) << h.key;
+    testsupport::click();
+    testsupport::runFrames(40);  // the meteor strikes after 32
+    EXPECT_EQ(testsupport::sceneFault(), "") << "after 5000 presses of " << h.key;
+  }
+}
+
+// Lit pixels below the message line half a second after a reset at a fixed time, with no stars.
+int litPixelsAfterAReset() {
+  testsupport::frameAt(500'000);
+  testsupport::pressKeys("ru");
+  testsupport::runFrames(30);
+  const testsupport::Frame frame = testsupport::readFrame();
+  int lit = 0;
+  for (int i = 0; i < 320 * 200; ++i) {
+    const testsupport::Rgb p = frame.at(i % 320, i / 320);
+    lit += p.r + p.g + p.b > 30;
+  }
+  return lit;
+}
+
+TEST_F(HeldKeys, AResetBringsThePlanetBackAfterAnImpactAtTheLargestSize) {
+  const int planet = litPixelsAfterAReset();
+  ASSERT_GT(planet, 1000) << "the planet does not show after a reset";
+  for (int press = 0; press < 5000; ++press) testsupport::pressKey(']');
+  testsupport::click();
+  testsupport::runFrames(100);
+  EXPECT_EQ(testsupport::sceneFault(), "");
+  EXPECT_NEAR(litPixelsAfterAReset(), planet, planet / 10);
+  EXPECT_LT(std::abs(cameraJolt.x) + std::abs(cameraJolt.y) + std::abs(cameraJolt.z), 1.0f);
 }
 
 }  // namespace

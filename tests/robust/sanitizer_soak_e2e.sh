@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The sanitizer build of the program played like a visitor would for a while: a click every five
-# seconds, keys between them (each round undoes what it changes), full cycles with the break and
-# the next planet; then Escape. It must end with status 0 and without a single sanitizer report.
-# Registered in sanitizer builds only.
+# The sanitizer build played like a visitor would for a while (clicks, keys, whole cycles), then
+# Escape: status 0 and not a single sanitizer report. Registered in sanitizer builds only.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 seconds=${KRATEON_SOAK_SECONDS:-30}

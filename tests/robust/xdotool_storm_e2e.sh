@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The real program under a storm of X input: random keys (every key it knows and many it does
-# not), all mouse buttons and pointer jumps, then Escape. It must live through it all and still
-# end with status 0.
+# The real program under a storm of X input (keys it knows and many it does not, buttons, pointer
+# jumps): it lives through it and still ends with status 0 on Escape.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 seconds=${KRATEON_STORM_SECONDS:-10}

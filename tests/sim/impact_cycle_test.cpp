@@ -1,7 +1,7 @@
 // The impact cycle as the program runs it, frame by frame on a synthetic clock: when the meteor
 // strikes, the planet breaks and the next one comes, the sounds they ask for, the burst, the
 // planet's light, and the curves of the shake, the flash, the glow and the fragments.
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -32,23 +32,14 @@ class ImpactCycle : public ::testing::Test {
   }
 };
 
-// From the program's start: the first meteor strikes 8 s in (the frame that carries the clock
-// past 1), the planet breaks 3.9 s later, the next planet (Mars) comes 3.9 s after that, and its
-// meteor 6 s later.
-TEST(ImpactFromStart, FirstBoomAtEightSecondsThenThunderThenTheNextPlanet) {
+// From the program's start the first meteor strikes 8 s in (the frame that carries the clock
+// past 1); what follows is timed from a click below, as after a reset in the long run.
+TEST(ImpactFromStart, TheFirstBoomComesEightSecondsIn) {
   testsupport::startScene(320, 240);
-  double wrapAt = 0;
-  while (testsupport::toolkitMs() < 22'000) {
-    frameAfter(16);
-    if (wrapAt == 0 && sceneSettings.planetImage == 4) wrapAt = now;
-  }
-  ASSERT_EQ(soundLog().size(), 3u);
-  EXPECT_EQ(soundLog()[0].name + soundLog()[1].name + soundLog()[2].name,
-            "boom.wavthunder.wavboom.wav");
+  while (testsupport::toolkitMs() < 9'000) frameAfter(16);
+  ASSERT_EQ(soundLog().size(), 1u);
+  EXPECT_EQ(soundLog()[0].name, "boom.wav");
   EXPECT_NEAR(soundLog()[0].atSeconds, 8.008, 0.0081);
-  EXPECT_NEAR(soundLog()[1].atSeconds - soundLog()[0].atSeconds, 3.9, 0.017);
-  EXPECT_NEAR(wrapAt - soundLog()[1].atSeconds, 3.9, 0.017);
-  EXPECT_NEAR(soundLog()[2].atSeconds - wrapAt, 6.0, 0.017);
 }
 
 // At any frame rate (a stalled frame advances the scene 0.05 s, a repeated one nothing) a click
@@ -82,21 +73,16 @@ TEST_F(ImpactCycle, OneBoomAndOneThunderPerCycleAtAnyFrameRate) {
 }
 
 // The strike: 50 fire, 10 smoke and 100 spark particles from the impact point, and a kick of the
-// camera towards it.
-TEST_F(ImpactCycle, TheStrikeThrowsItsBurstAndKicksTheCamera) {
+// camera towards it. The wrap at clock 9 brings the next image, after the last the first, and
+// the clock to -5.
+TEST_F(ImpactCycle, TheStrikeThrowsItsBurstAndKicksTheCameraAndTheWrapBringsTheNextImage) {
   testsupport::click();
   ASSERT_TRUE(testsupport::runUntilImpactClock(1.0f));
-  int live[kParticleKinds] = {};
-  for (const Particle& p : particleSystem.particles) live[p.kind] += p.active;
-  EXPECT_EQ(live[kFire], 50);
-  EXPECT_EQ(live[kSmoke], 10);
-  EXPECT_EQ(live[kSpark], 100);
+  EXPECT_EQ(testsupport::liveParticles(kFire), 50);
+  EXPECT_EQ(testsupport::liveParticles(kSmoke), 10);
+  EXPECT_EQ(testsupport::liveParticles(kSpark), 100);
   EXPECT_NEAR(cameraJolt.x + cameraJolt.z, impactPoint.x + impactPoint.z, 0.01);
   EXPECT_GT(std::abs(impactPoint.x) + std::abs(impactPoint.z), 0.01);
-}
-
-// The wrap at clock 9 brings the next image, after the last the first, and the clock to -5.
-TEST_F(ImpactCycle, TheWrapBringsTheNextImage) {
   pressKey('9');
   impactClock = 8.99f;
   frameAfter(16);
@@ -164,23 +150,23 @@ TEST_F(ImpactCycle, LightFlashGlowAndFragmentsFollowTheirCurvesInsideEachAct) {
   cameraHeading = 30;
   cameraPitch = 20;
   testsupport::click();
+  // clang-format off
   const struct {
     float clock;
     const char* layer;
     float r, g, b, a, vOffset;  // the layer's colour; the glow's texture offset
-  } rows[] = {{-4.5f, "body", 0.1464f, 0.1464f, 0.1464f, 1, 0},
-              {-4, "body", 0.5f, 0.5f, 0.5f, 1, 0},
-              {-3.5f, "body", 0.8536f, 0.8536f, 0.8536f, 1, 0},
-              {1.25f, "flash", 0.8536f, 0.8536f, 1, 0.5f, 0},
-              {1.64f, "flash", 0.2871f, 0.2871f, 1, 0.2f, 0},
-              {1.25f, "glow", 1, 0.4313f, 0.0969f, 0.9375f, 0.45f},
-              {3, "glow", 1, 0.65f, 0.425f, 0.5f, 0.1f},
-              {4.5f, "glow", 1, 0.8375f, 0.7063f, 0.125f, -0.2f},
-              {6.3f, "core", 1, 0.35f, 0, 1, 0},
-              {7, "core", 0.848f, 0.2968f, 0, 1, 0},
-              {8, "core", 0.3014f, 0.1055f, 0, 1, 0},
-              {7, "fragments", 0.848f, 0.848f, 0.848f, 0.848f, 0},
-              {8, "fragments", 0.3014f, 0.3014f, 0.3014f, 0.3014f, 0}};
+  } rows[] = {
+      {-4.5f, "body", 0.1464f, 0.1464f, 0.1464f, 1, 0}, {-4, "body", 0.5f, 0.5f, 0.5f, 1, 0},
+      {-3.5f, "body", 0.8536f, 0.8536f, 0.8536f, 1, 0},
+      {1.25f, "flash", 0.8536f, 0.8536f, 1, 0.5f, 0},
+      {1.64f, "flash", 0.2871f, 0.2871f, 1, 0.2f, 0},
+      {1.25f, "glow", 1, 0.4313f, 0.0969f, 0.9375f, 0.45f},
+      {3, "glow", 1, 0.65f, 0.425f, 0.5f, 0.1f},
+      {4.5f, "glow", 1, 0.8375f, 0.7063f, 0.125f, -0.2f}, {6.3f, "core", 1, 0.35f, 0, 1, 0},
+      {7, "core", 0.848f, 0.2968f, 0, 1, 0}, {8, "core", 0.3014f, 0.1055f, 0, 1, 0},
+      {7, "fragments", 0.848f, 0.848f, 0.848f, 0.848f, 0},
+      {8, "fragments", 0.3014f, 0.3014f, 0.3014f, 0.3014f, 0}};
+  // clang-format on
   for (const auto& row : rows) {
     const bool glow = row.layer == std::string("glow");
     int seen = 0, wrong = 0, offBand = 0, middle = 0;

@@ -1,6 +1,6 @@
-// Sound playback on SDL2_mixer. With SDL's disk driver everything mixed lands in a file, which
-// shows what was really played: a sound, a sound replacing another, a file rewritten on disk.
-// Without a device, playing is silence that prints nothing; the program still ends on signals.
+// Sound playback on SDL2_mixer, heard through SDL's disk driver, which writes all it mixes to a
+// file: a sound replacing another, a file rewritten on disk, files that are not files (with the
+// image loaders too); without a device, quiet silence.
 #include "sim/sound.h"
 
 #include <SDL2/SDL.h>
@@ -17,6 +17,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "image/bmp.h"
+#include "support/gl_context.h"
 
 namespace {
 
@@ -83,40 +86,30 @@ class Sound : public ::testing::Test {
   fs::path folder;
 };
 
-TEST_F(Sound, ANewSoundStopsTheOneStillPlaying) {
+// A new sound stops the one still playing; a kept sound is played again while its file stays the
+// same, and read anew once rewritten, even within the same second and at the same size. The
+// program can still be interrupted.
+TEST_F(Sound, ANewSoundStopsTheOldOneAndARewrittenFileIsPlayedAsItIsNow) {
   writeWav("boom.wav", 12000, 1.0);
-  writeWav("thunder.wav", -12000, 0.5);
+  writeWav("thunder.wav", -12000, 0.25, 100);
   openDiskDevice();
-  for (const int signal : {SIGINT, SIGTERM}) {  // the program can still be interrupted
+  for (const int signal : {SIGINT, SIGTERM}) {
     struct sigaction action {};
     sigaction(signal, nullptr, &action);
     EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
   }
   playSound("boom.wav");
   waitForMix(0.3);
-  playSound("thunder.wav");
-  waitForMix(0);
-  const auto near = mixedNear({12000, -12000});
-  EXPECT_GT(near[0], kRate * 2 * 0.2);
-  EXPECT_LT(near[0], kRate * 2 * 0.5) << "the boom went on under the thunder";
-  EXPECT_NEAR(near[1], kRate, kRate * 0.05);
-}
-
-// A kept sound is played again while the file stays the same, and read anew once rewritten, even
-// within the same second and at the same size.
-TEST_F(Sound, AFileRewrittenOnDiskIsPlayedAsItIsNow) {
-  writeWav("boom.wav", 12000, 0.25, 100);
-  openDiskDevice();
-  for (int play = 0; play < 2; ++play) {
-    playSound("boom.wav");
+  for (const int level : {-12000, -12000, 6000}) {
+    if (level > 0) writeWav("thunder.wav", level, 0.25, 200);
+    playSound("thunder.wav");
     waitForMix(0);
   }
-  writeWav("boom.wav", -12000, 0.25, 200);
-  playSound("boom.wav");
-  waitForMix(0);
-  const auto near = mixedNear({12000, -12000});
-  EXPECT_NEAR(near[0], kRate, kRate * 0.05) << "the first file twice";
-  EXPECT_NEAR(near[1], kRate / 2, kRate * 0.05) << "then the new one";
+  const auto near = mixedNear({12000, -12000, 6000});
+  EXPECT_GT(near[0], kRate * 2 * 0.2);
+  EXPECT_LT(near[0], kRate * 2 * 0.5) << "the boom went on under the thunder";
+  EXPECT_NEAR(near[1], kRate, kRate * 0.05) << "the first thunder twice, alone";
+  EXPECT_NEAR(near[2], kRate / 2, kRate * 0.05) << "then the new one";
 }
 
 // No device (none found, or a driver that does not exist) means silence: every request is
@@ -137,6 +130,34 @@ TEST_F(Sound, WithoutADeviceEveryRequestIsSilentAndQuiet) {
     EXPECT_EQ(soundRequestCount(), before + 2) << driver;
     EXPECT_STREQ(lastSoundRequested(), "thunder.wav") << driver;
   }
+}
+
+// Files that are not files under the names the program reads (a pipe nobody writes to, a device
+// without end, a folder, a missing file) and a sound file of the wrong content: loading and
+// playing them gives up at once (no texture, silence, nothing printed), never waits or reads on.
+TEST_F(Sound, FilesThatAreNotFilesLoadNoTextureAndPlaySilence) {
+  testsupport::ensureGlContext(64, 64);
+  fs::create_directory("folder");
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  fs::create_symlink("/dev/zero", "zero");
+  std::ofstream("text.wav") << "not a sound at all";
+  alarm(60);  // a call that blocks ends this program instead of hanging it
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  openDiskDevice();
+  for (const char* name : {"pipe", "zero", "folder", "missing"}) {
+    EXPECT_EQ(loadBmpTexture128(name, -1, 0, 0), 0u) << name;
+    EXPECT_EQ(loadBmpTexture256(name, 255, 0, 1), 0u) << name;
+    playSound(name);
+  }
+  playSound("text.wav");
+  waitForMix(0.1);
+  const long quiet = mixedNear({0})[0];
+  EXPECT_GT(quiet, 0) << "the device ran";
+  EXPECT_EQ(quiet, static_cast<long>(fs::file_size(mixed()) / 2)) << "all of the mix is silence";
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  alarm(0);
 }
 
 }  // namespace

@@ -59,8 +59,12 @@ TEST_F(Sun, TheDiscStepsDownToNothingAndARayLightsItsLineOnBothSides) {
 
 // Each update turns every ray by its step, kept within one turn; however the rays turn, none of
 // them notches the solid core: over thousands of updates every pixel closer than 16 to the
-// centre stays at 240.
+// centre stays at 240. Each image goes into the sun texture, which stays bound.
 TEST_F(Sun, RaysTurnByTheirStepWithinOneTurnAndNeverNotchTheCore) {
+  glGenTextures(1, &sunTexture);
+  glBindTexture(GL_TEXTURE_2D, sunTexture);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 128, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glBindTexture(GL_TEXTURE_2D, 0);
   int darkened = 0, outsideATurn = 0, mistimed = 0;
   for (int update = 0; update < 3000; ++update) {
     const SunRay before = sunRays[update % kSunRayCount];
@@ -78,15 +82,6 @@ TEST_F(Sun, RaysTurnByTheirStepWithinOneTurnAndNeverNotchTheCore) {
   EXPECT_EQ(darkened + outsideATurn + mistimed, 0)
       << darkened << " core pixels darkened, " << outsideATurn << " angles outside a turn, "
       << mistimed << " rays not turned by their step";
-}
-
-// The image goes into the sun texture, which stays bound.
-TEST_F(Sun, TheUpdateReplacesTheTextureImage) {
-  glGenTextures(1, &sunTexture);
-  glBindTexture(GL_TEXTURE_2D, sunTexture);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 128, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  updateSunTexture();
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   EXPECT_EQ(static_cast<GLuint>(bound), sunTexture);

@@ -27,14 +27,6 @@ void ensureGlContext(int width, int height) {
   glutSetWindow(testWindow);
 }
 
-Rgb readPixel(int x, int y) {
-  unsigned char rgb[3] = {0, 0, 0};
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  return {rgb[0], rgb[1], rgb[2]};
-}
-
 Rgb Frame::at(int x, int y) const {
   const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
   return {p[0], p[1], p[2]};

@@ -10,11 +10,9 @@ namespace testsupport {
 // context current; later calls only make it current again. Needs an X display (Xvfb).
 void ensureGlContext(int width = 640, int height = 480);
 
-// Reads the RGB colour of one pixel of the back buffer (x from the left, y from the bottom).
 struct Rgb {
   int r, g, b;
 };
-Rgb readPixel(int x, int y);
 
 // The whole back buffer as RGB at the window's current size, rows from the bottom.
 struct Frame {

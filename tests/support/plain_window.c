@@ -8,14 +8,10 @@
 /* plain_window WIDTH HEIGHT X Y [input-only]: an override-redirect window (no window manager
    frame, so it stays where it is put) with a dark blue background, or an input-only one. */
 int main(int argc, char** argv) {
-  if (argc < 5) {
-    fputs("usage: plain_window WIDTH HEIGHT X Y [input-only]\n", stderr);
-    return 2;
-  }
-  Display* display = XOpenDisplay(NULL);
+  Display* display = argc < 5 ? NULL : XOpenDisplay(NULL);
   if (display == NULL) {
-    fputs("plain_window: cannot open the display\n", stderr);
-    return 1;
+    fputs("usage: plain_window WIDTH HEIGHT X Y [input-only], with a display to open\n", stderr);
+    return 2;
   }
   const int inputOnly = argc > 5 && strcmp(argv[5], "input-only") == 0;
   XSetWindowAttributes attributes;

@@ -131,6 +131,14 @@ void pressSpecialKey(int key) {
   onSpecialKeyUp(key, 0, 0);
 }
 
+void press(int key) {
+  if (key < 0) {
+    pressSpecialKey(-key);
+  } else {
+    pressKey(static_cast<unsigned char>(key));
+  }
+}
+
 void click() {
   onMouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, kPointerHomeX, kPointerHomeY);
   onMouseButton(GLUT_LEFT_BUTTON, GLUT_UP, kPointerHomeX, kPointerHomeY);
@@ -142,6 +150,13 @@ const std::vector<SoundCall>& soundLog() {
 
 void clearSoundLog() {
   sounds.clear();
+}
+
+int liveParticles(int kind) {
+  int live = 0;
+  for (const Particle& p : particleSystem.particles)
+    live += p.active && (kind < 0 || p.kind == kind);
+  return live;
 }
 
 std::string messageText() {

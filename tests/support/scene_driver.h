@@ -33,6 +33,7 @@ bool runUntilImpactClock(float clock);
 void pressKey(unsigned char key);
 void pressKeys(const char* keys);  // each character in turn
 void pressSpecialKey(int key);     // a special key down and up
+void press(int key);               // an ASCII key, or minus a special key
 void click();                      // the left button down and up at the pointer home
 
 // Every sound the frames asked for since the last clearSoundLog, with the scene time of its frame.
@@ -42,6 +43,9 @@ struct SoundCall {
 };
 const std::vector<SoundCall>& soundLog();
 void clearSoundLog();
+
+// Live particles in the scene's pool: of one kind, or of all with -1.
+int liveParticles(int kind = -1);
 
 // The text the message slot recorded last.
 std::string messageText();

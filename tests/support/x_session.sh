@@ -1,15 +1,12 @@
-# The shell side of the test support: a private X desktop for the tests that drive the real
-# program, with keys, clicks, screenshots, pixel measures and the program's captured sound.
-#
-# Source it from a test script. Everything it starts is stopped when the script exits. The run's
-# files (screenshots, the program's output, its sound) are kept in $shot_dir for inspection.
-# A test counts its failures with `expect`/`fail` and ends with `finish`.
+# The shell side of the test support, sourced by the scripts that drive the real program: a
+# private X desktop, keys, clicks, screenshots, pixel measures and the program's captured sound.
+# Everything started is stopped at exit; screenshots and output stay in $shot_dir. A test counts
+# its failures with `expect`/`fail` and ends with `finish`.
 
-# The test runs ahead of other work where allowed: the scene's clock keeps pace with the wall
-# clock only while a frame takes under 0.1 s, and shots must come on time. Where the kernel shares
-# the processors between sessions first (autogroup), a nice value counts only within its session:
-# so the script starts again in a session of its own, put ahead of the compile and the tests
-# beside it, and in that session the X server and the program run ahead of its own tools.
+# The scene's clock keeps pace with the wall clock only while a frame takes under 0.1 s, so the
+# test runs ahead of other work where allowed: under autogroup a nice value counts only within
+# its session, so the script starts again in a session of its own, put ahead of the compile and
+# the tests beside it; in it the X server and the program run ahead of the script's own tools.
 if [[ -z ${KRATEON_TEST_SESSION:-} ]]; then
   KRATEON_TEST_SESSION=1 exec setsid -w sh -c 'echo -5 >/proc/self/autogroup 2>/dev/null
     exec "$@"' test-session bash "$0" "$@"
@@ -28,9 +25,8 @@ sound_file=$x_session_dir/sound.raw
 sound_rate=44100
 sound_frame_bytes=4
 nice="nice -n -5"
-# A desktop's display shows 60 frames a second. Tests that do not look at the frame rate run the
-# program at that pace (`program_start … "${display_pace[@]}"`): unpaced, Mesa's software
-# renderer takes every processor, which the tests running beside them need.
+# Tests that do not look at the frame rate run the program at a display's 60 frames a second
+# (`program_start … "${display_pace[@]}"`): unpaced, Mesa's renderer takes every processor.
 display_pace=(--max-fps 60)
 
 x_session_stop() {
@@ -53,10 +49,7 @@ trap 'exit 143' TERM INT HUP PIPE # so that the EXIT trap runs when the test is 
 
 # fail MESSAGE: counts a failure. expect MESSAGE AWK-CONDITION: fails unless the condition holds,
 # e.g. expect "stars shown ($share)" "$share > 0.002".
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect() {
   if awk "BEGIN { exit !($2) }"; then echo "ok: $1"; else fail "$1 (expected $2)"; fi
 }
@@ -112,20 +105,17 @@ x_session_start() {
   finish
 }
 display_written() { (($(wc -l <"$display_file") > 0)); } # the number and its line end
-window_manager_ready() {
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-}
-window_manager_ready_or_gone() {
-  window_manager_ready || ! kill -0 "$window_manager" 2>/dev/null
-}
+window_manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+window_manager_ready_or_gone() { window_manager_ready || ! kill -0 "$window_manager" 2>/dev/null; }
 
-# program_start DIR COMMAND...: starts the command in DIR with its sound going to $sound_file,
-# waits up to a minute for its window titled "Krateon" and gives it the keyboard. In a sanitizer
-# build (KRATEON_SANITIZER_PRELOAD set) the sanitizers' reports go to files that `finish` checks.
-program_start() {
-  local dir=$1
+# program_launch DIR COMMAND...: starts the command in DIR, its sound going to $sound_file, its
+# output to $shot_dir. In a sanitizer build (KRATEON_SANITIZER_PRELOAD set) the sanitizers'
+# reports go to files that `finish` checks.
+# program_start DIR COMMAND...: the same, then waits up to a minute for its window titled
+# "Krateon" and gives it the keyboard.
+program_launch() {
+  local dir=$1 env=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$sound_file")
   shift
-  local env=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$sound_file")
   if [[ -n ${KRATEON_SANITIZER_PRELOAD:-} ]]; then
     env+=(LD_PRELOAD="$KRATEON_SANITIZER_PRELOAD"
       ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0:log_path=$x_session_dir/report.asan"
@@ -139,6 +129,9 @@ program_start() {
   program_started=$(date +%s.%N)
   x_session_pids+=("$program_pid")
   program_status=""
+}
+program_start() {
+  program_launch "$@"
   if ! wait_for 60 find_window || [[ -z $program_window ]]; then
     fail "no window titled Krateon (the program $(program_running && echo runs || echo ended))"
     finish
@@ -157,49 +150,57 @@ find_window() { # true once the window is there or the program has ended
   [[ -n $program_window ]] || ! program_running
 }
 
-# plain_blue AREA: the share of AREA in the plain window's blue, on a new screenshot.
+# plain_blue AREA [PNG]: the share of AREA in the plain window's blue, on PNG or a new screenshot.
 # covered AREA: true when the program has drawn over all of it.
 plain_blue() {
-  measure "$(shot window)" "$1" '%[fx:mean]' -fill white -opaque '#203050' -fill black \
+  measure "${2:-$(shot window)}" "$1" '%[fx:mean]' -fill white -opaque '#203050' -fill black \
     +opaque white
 }
 covered() { awk "BEGIN { exit !($(plain_blue "$1") < 0.001) }"; }
 
-# saver_window_start W H X Y ARGS...: a plain window of the tests' own (tests/plain_window, no
-# frame) at that place, and the program in screensaver mode in it (--window-id, then ARGS), run
-# from the data folder with its output in $shot_dir, once the window shows. Sets window_id,
-# window_pid and program_pid.
-# saver_window_stop: SIGTERM to the program (its exit status in program_status), then the window
-# goes.
-saver_window_start() {
-  local area="$1x$2+$3+$4"
-  "$KRATEON_BINARY_DIR/tests/plain_window" "$1" "$2" "$3" "$4" >"$x_session_dir/window.id" &
+# window_open W H X Y [input-only]: a plain window of the tests' own (tests/plain_window: no
+# frame, dark blue, or input-only) at that place; sets window_id and window_pid.
+window_open() {
+  rm -f "$x_session_dir/window.id"
+  "$KRATEON_BINARY_DIR/tests/plain_window" "$@" >"$x_session_dir/window.id" &
   window_pid=$!
   x_session_pids+=("$window_pid")
-  shift 4
   wait_for 30 test -s "$x_session_dir/window.id" || { fail "plain_window printed no id"; finish; }
   window_id=$(<"$x_session_dir/window.id")
+}
+# saver_start ARGS...: program_launch of the program with ARGS (naming its window) from the data
+# folder, its frame rates written each second by Mesa's hidden HUD to $hud/fps; median_fps: their
+# median, the first second left out.
+hud=$x_session_dir/hud
+hud_env=(GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$hud")
+saver_start() {
+  rm -rf "$hud" && mkdir "$hud"
+  program_launch "$KRATEON_ASSET_DIR" env "${hud_env[@]}" "$KRATEON_PROGRAM" "$@"
+}
+median_fps() {
+  tail -n +2 "$hud/fps" 2>/dev/null | sort -g |
+    awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : 0 }'
+}
+# saver_window_start W H X Y ARGS...: a plain window there and, once it shows, the program in
+# screensaver mode in it (--window-id, then ARGS). saver_window_stop: SIGTERM to the program (its
+# exit status in program_status), then the window goes.
+saver_window_start() {
+  local area="$1x$2+$3+$4"
+  window_open "$1" "$2" "$3" "$4"
+  shift 4
   wait_for 30 eval 'awk "BEGIN { exit !($(plain_blue "$area") > 0.99) }"' ||
     fail "the plain window does not show"
-  (cd "$KRATEON_ASSET_DIR" && exec $nice "$KRATEON_PROGRAM" --window-id "$window_id" "$@") \
-    >"$shot_dir/program.out" 2>"$shot_dir/program.err" &
-  program_pid=$!
-  program_started=$(date +%s.%N)
-  program_status=""
-  x_session_pids+=("$program_pid")
+  saver_start --window-id "$window_id" "$@"
 }
 saver_window_stop() {
   kill -TERM "$program_pid" 2>/dev/null || true
   program_wait 10
   kill "$window_pid" 2>/dev/null || true
   wait "$window_pid" 2>/dev/null || true
-  rm -f "$x_session_dir/window.id"
 }
 
 # program_age: seconds since the program was started. wait_until AGE: sleeps until then.
-program_age() {
-  awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $program_started }"
-}
+program_age() { awk "BEGIN { printf \"%.2f\", $(date +%s.%N) - $program_started }"; }
 wait_until() {
   local left
   left=$(awk "BEGIN { print $1 - $(program_age) }")
@@ -208,9 +209,7 @@ wait_until() {
 }
 
 # program_running: true while the program has not ended.
-program_running() {
-  kill -0 "$program_pid" 2>/dev/null
-}
+program_running() { kill -0 "$program_pid" 2>/dev/null; }
 
 # program_wait SECONDS: waits for the program to end; sets program_status to its exit status, or
 # to "timeout" (and stops it). Not for use in $(...): only this shell can collect the status.
@@ -234,18 +233,11 @@ window_geometry() {
 }
 
 # key KEYSYM...: presses and releases each key in turn. click X Y [BUTTON]: a click there.
-key() {
-  xdotool key --delay 40 "$@"
-}
-click() {
-  xdotool mousemove "$1" "$2" click "${3:-1}"
-}
+key() { xdotool key --delay 40 "$@"; }
+click() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
 
 # shot NAME: a screenshot of the whole screen, kept as $shot_dir/NAME.png; prints its path.
-shot() {
-  import -window root "$shot_dir/$1.png"
-  echo "$shot_dir/$1.png"
-}
+shot() { import -window root "$shot_dir/$1.png"; echo "$shot_dir/$1.png"; }
 
 # Pixel measures of a PNG, over an area WxH+X+Y (the whole picture by default). Brightness is the
 # largest of a pixel's red, green and blue, 0 to 255.
@@ -268,8 +260,23 @@ share_where() { measure "$1" "${3:-}" '%[fx:mean]' -sample 50% -fx "$2"; }
 colour_count() { measure "$1" "${2:-}" %k; }
 # bright_box PNG LEVEL [AREA]: the box "WxH+X+Y" around the pixels at least LEVEL bright, with
 # X and Y from the area's corner.
-bright_box() {
-  measure "$1" "${3:-}" %@ -grayscale Brightness -threshold "$(percent "$2")"
+bright_box() { measure "$1" "${3:-}" %@ -grayscale Brightness -threshold "$(percent "$2")"; }
+
+# wire PNG [AREA]: "LIT RUNS", the shares of pixels that are lit and that lie in lit horizontal
+# runs of five or more: filled shapes and lines make such runs, points do not.
+wire() {
+  measure "$1" "${2:-}" '%[fx:mean] ' -grayscale Brightness -threshold 12% \
+    \( +clone -morphology Open Rectangle:5x1 \)
+}
+# largest_shape PNG AREA: the largest lit shape's share of AREA once stars and letters are eroded
+# away (the planet, its dark side lit by the ambient light, takes about 2 % of a window).
+largest_shape() {
+  local w h
+  IFS='x+' read -r w h _ <<<"$2"
+  convert "$1" -crop "$2" +repage -grayscale Brightness -threshold 4% -morphology Erode Disk:3 \
+    -define connected-components:verbose=true -connected-components 8 null: 2>/dev/null |
+    awk -v all=$((w * h)) '/gray\(255\)/ { if ($4 > largest) largest = $4 }
+      END { print largest / all }'
 }
 
 # planet_box PNG: the box "WxH+X+Y" around the planet: lit pixels (brightness 20 and more) that
@@ -303,22 +310,18 @@ sound_rms() {
 # sound_onsets FROM TO: the times in [FROM, TO) at which a sound starts: a 10 ms window louder
 # than 0.01 of full scale and four times louder than the 0.2 s before it; one per 0.3 s.
 sound_onsets() {
-  local from=$1 to=$2 skip
-  skip=$(awk "BEGIN { s = $from - 0.2; print (s < 0 ? 0 : s) }")
-  sox -t raw -r "$sound_rate" -e signed -b 16 -c 2 "$sound_file" -t dat - trim "$skip" "=$to" |
-    awk -v skip="$skip" -v from="$from" -v per_window="$((sound_rate / 100))" '
-      BEGIN { last = -1 }
-      /^;/ { next }
-      { w = int(n / per_window); n++; sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
+  local skip
+  skip=$(awk "BEGIN { s = $1 - 0.2; print (s < 0 ? 0 : s) }")
+  sox -t raw -r "$sound_rate" -e signed -b 16 -c 2 "$sound_file" -t dat - trim "$skip" "=$2" |
+    awk -v skip="$skip" -v from="$1" -v per_window="$((sound_rate / 100))" '
+      !/^;/ { w = int(n / per_window); n++; sum[w] += $2 * $2 + $3 * $3; cnt[w] += 2 }
       END {
         for (i = 0; i in cnt; i++) {
-          t = skip + i / 100; if (t < from) continue
-          level = sqrt(sum[i] / cnt[i]); before = 0; k = 0
+          t = skip + i / 100; level = sqrt(sum[i] / cnt[i]); before = 0; k = 0
           for (j = (i < 20 ? 0 : i - 20); j < i; j++) { before += sum[j]; k += cnt[j] }
           before = k ? sqrt(before / k) : 0
-          if (level > 0.01 && level > 4 * before && t - last >= 0.3) {
-            printf "%.2f\n", t
-            last = t
+          if (t >= from && level > 0.01 && level > 4 * before && (!seen || t - last >= 0.3)) {
+            printf "%.2f\n", t; last = t; seen = 1
           }
         }
       }'

@@ -156,20 +156,15 @@ TEST_F(ScreenText, DrawnWholeRecordedCutAndSolidWithoutAFont) {
   glClear(GL_COLOR_BUFFER_BIT);
   textDisplay.drawText("M", 100, 100, 40);  // x 100..120, y 600..640 from the bottom
   textDisplay.fontTexture = font;
-  EXPECT_EQ(testsupport::readPixel(110, 620).g, 255);
-  EXPECT_EQ(testsupport::readPixel(125, 620).g, 0);
+  EXPECT_EQ(testsupport::readFrame().at(110, 620).g, 255);
+  EXPECT_EQ(testsupport::readFrame().at(125, 620).g, 0);
 }
 
-TEST_F(ScreenText, ReadoutsShowCameraAnglesMatrixAndDirection) {
+TEST_F(ScreenText, TheMatrixReadoutShowsTheModelViewByColumns) {
   textDisplay.drawText("kept", 7, 8, 20);
   cameraHeading = 30;
-  cameraPitch = 60;  // looking along (sin h, -sin p cos h, cos p cos h)
-  std::vector<Line> angles = {{10, 40, 20, "Heading  30"}, {10, 60, 20, "Pitch    60"}};
-  std::vector<Line> direction = angles;
-  direction.insert(
-      direction.end(),
-      {{50, 100, 20, "x:  0.500"}, {50, 140, 20, "y: -0.750"}, {50, 180, 20, "z:  0.433"}});
-  EXPECT_EQ(linesDrawnBy(drawDirectionReadout), direction);
+  cameraPitch = 60;
+  std::vector<Line> expected = {{10, 40, 20, "Heading  30"}, {10, 60, 20, "Pitch    60"}};
   GLfloat m[16];
   for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i) + 0.25f;
   glLoadMatrixf(m);
@@ -177,11 +172,11 @@ TEST_F(ScreenText, ReadoutsShowCameraAnglesMatrixAndDirection) {
     for (int row = 0; row < 4; ++row) {
       char text[16];
       std::snprintf(text, sizeof text, "%2d: %6.3f", column * 4 + row, column * 4 + row + 0.25);
-      angles.push_back({50 + 120 * column, 100 + 30 * row, 20, text});
+      expected.push_back({50 + 120 * column, 100 + 30 * row, 20, text});
     }
   }
   textDisplay.messageX = 333;
-  EXPECT_EQ(linesDrawnBy(drawMatrixReadout), angles);
+  EXPECT_EQ(linesDrawnBy(drawMatrixReadout), expected);
   EXPECT_EQ(textDisplay.messageX, 10) << "the readout puts the message home again";
   EXPECT_STREQ(textDisplay.recordedText, "kept") << "readouts are never recorded";
 }
@@ -226,40 +221,64 @@ bool has(const std::vector<Line>& lines, const Line& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// The frame step redraws a message until three seconds have passed on the frame clock, shows an
-// OpenGL error, and the frame-rate line and the help screen behind their keys.
-TEST_F(ScreenText, FramesShowMessagesStatusLinesAndHelp) {
-  testsupport::startScene(kWidth, kHeight);
-  testsupport::runFrames(42, 100);  // the frame clock at 4.2 s
-  textDisplay.showMessage("Reset");
-  textDisplay.messageX = 300;  // redrawn where it was first drawn
-  testsupport::runFrames(28, 100);
-  EXPECT_TRUE(has(nextFrame(), {10, 25, 20, "Reset"})) << "at 7.1 s";
-  EXPECT_FALSE(has(nextFrame(), {10, 25, 20, "Reset"})) << "at 7.2 s";
-  EXPECT_EQ(textDisplay.messageExpiry, 0.0);
+// At text scale 1 and 2 (from the option) a frame draws every line that much taller and its
+// position in units of that many pixels: the sliding title, the message, an OpenGL error at 40 %
+// of the width, the frame-rate line 120 units from the right edge, the help screen from 9 % of
+// the height down, the direction readout; what passes the window's edges is cut off. Status
+// lines and help are never recorded. A message is redrawn until three seconds have passed on the
+// frame clock.
+TEST_F(ScreenText, FramesShowTheirLinesAtEachScaleAndMessagesForThreeSeconds) {
+  for (const int s : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << "scale " << s);
+    testsupport::startScene(kWidth, kHeight);
+    programOptions.textScale = s;
+    onReshape(kWidth, kHeight);
+    testsupport::runFrames(42, 100);  // the frame clock at 4.2 s
+    glEnable(0x7fff);                 // not a capability: the next frame reports GL_INVALID_ENUM
+    testsupport::pressKeys("c?");
+    const std::vector<Line> lines = nextFrame();
+    const std::string error =
+        std::string("OpenGL Error: invalid enumerant").substr(0, s == 1 ? 31 : 26);
+    for (const Line& line :
+         {Line{430, 376, 40 * s, "Krateon"}, Line{10 * s, 25 * s, 20 * s, "Frame/Second Clock On"},
+          Line{320, 25 * s, 20 * s, error}}) {
+      EXPECT_TRUE(has(lines, line)) << line;
+    }
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const Line& l) {
+      return l.x == 800 - 120 * s && l.y == 25 * s && l.size == 20 * s &&
+             l.text.ends_with(" Frame/Sec");
+    }));
+    EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On");
+    std::vector<Line> help;
+    for (const Line& line : lines) {
+      if (line.x == 30 * s || (line.x == 20 * s && line.size == 30 * s)) help.push_back(line);
+    }
+    std::vector<Line> expected = {{20 * s, 64 - s, 30 * s, "Krateon"}};
+    for (int i = 0; i < 42 - 12 * s; ++i) {  // at scale 2, 18 lines of 46 glyphs fit
+      expected.push_back({30 * s, 64 - s + s * (23 + 17 * i + (i < 10 ? 0 : 5)), 18 * s,
+                          std::string(kHelpLines[i]).substr(0, s == 1 ? 80 : 46)});
+    }
+    EXPECT_EQ(help, expected);
+    testsupport::pressKeys("?c");
 
-  const Line error{320, 25, 20, "OpenGL Error: invalid enumerant"};
-  glEnable(0x7fff);  // not a capability: the next frame reports GL_INVALID_ENUM
-  testsupport::pressKey('c');
-  const std::vector<Line> lines = nextFrame();
-  EXPECT_TRUE(has(lines, error));
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const Line& l) {
-    return l.x == 680 && l.text.ends_with(" Frame/Sec");
-  }));
-  EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On") << "status lines are not recorded";
+    cameraHeading = 30;
+    cameraPitch = 60;  // looking along (sin h, -sin p cos h, cos p cos h)
+    EXPECT_EQ(linesDrawnBy(drawDirectionReadout),
+              (std::vector<Line>{{10 * s, 40 * s, 20 * s, "Heading  30"},
+                                 {10 * s, 60 * s, 20 * s, "Pitch    60"},
+                                 {50 * s, 100 * s, 20 * s, "x:  0.500"},
+                                 {50 * s, 140 * s, 20 * s, "y: -0.750"},
+                                 {50 * s, 180 * s, 20 * s, "z:  0.433"}}));
 
-  testsupport::pressKey('?');
-  std::vector<Line> help;
-  for (const Line& line : nextFrame()) {
-    if (line.x == 30 || (line.x == 20 && line.size == 30)) help.push_back(line);
+    textDisplay.showMessage("Reset");
+    textDisplay.messageX = 300;  // redrawn where it was first drawn
+    testsupport::runFrames(28, 100);
+    EXPECT_TRUE(has(nextFrame(), {10 * s, 25 * s, 20 * s, "Reset"})) << "at 7.2 s";
+    EXPECT_FALSE(has(nextFrame(), {10 * s, 25 * s, 20 * s, "Reset"})) << "at 7.3 s";
+    EXPECT_EQ(textDisplay.messageExpiry, 0.0);
   }
-  std::vector<Line> expected = {{20, 63, 30, "Krateon"}};
-  for (int i = 0; i < 30; ++i) {
-    expected.push_back({30, i < 10 ? 86 + 17 * i : 261 + 17 * (i - 10), 18, kHelpLines[i]});
-  }
-  EXPECT_EQ(help, expected);
-  EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On") << "help is never recorded";
-  testsupport::pressKeys("?c");
+  programOptions.textScale = 0;
+  onReshape(kWidth, kHeight);
 }
 
 // The text's scale: --text-scale first, then the desktop's Xft.dpi (dpi / 96, rounded), then the
@@ -269,30 +288,18 @@ TEST_F(ScreenText, TextScaleFromTheOptionTheDesktopOrTheWindowHeight) {
     const char* resources;  // as xrdb keeps them; null: none at all
     int option, height, scale;
   } cases[] = {
-      {nullptr, 0, 600, 1},
-      {nullptr, 0, 1080, 1},
-      {nullptr, 0, 1440, 1},
-      {nullptr, 0, 1600, 1},
-      {nullptr, 0, 1620, 2},
-      {nullptr, 0, 2160, 2},
-      {nullptr, 0, 4320, 4},
-      {nullptr, 0, 0, 1},
-      {nullptr, 0, 30000, 8},
-      {"Xft.antialias:\t1\n", 0, 2160, 2},
-      {"Xft.dpi:\t72\n", 0, 2160, 1},
-      {"Xft.dpi:\t96\n", 0, 2160, 1},
-      {"Xft.dpi:\t144\n", 0, 600, 2},
+      // clang-format off
+      {nullptr, 0, 600, 1}, {nullptr, 0, 1080, 1}, {nullptr, 0, 1440, 1}, {nullptr, 0, 1600, 1},
+      {nullptr, 0, 1620, 2}, {nullptr, 0, 2160, 2}, {nullptr, 0, 4320, 4}, {nullptr, 0, 0, 1},
+      {nullptr, 0, 30000, 8}, {"Xft.antialias:\t1\n", 0, 2160, 2}, {"Xft.dpi:\t72\n", 0, 2160, 1},
+      {"Xft.dpi:\t96\n", 0, 2160, 1}, {"Xft.dpi:\t144\n", 0, 600, 2},
       {"Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n", 0, 1080, 2},
-      {"! a comment\nXft.dpi: 288 \n", 0, 600, 3},
-      {"Xft.dpi: 1e300\n", 0, 600, 8},
-      {"Xft.dpi: 0\n", 0, 2160, 2},
-      {"Xft.dpi: -192\n", 0, 600, 1},
-      {"Xft.dpi: large\n", 0, 2160, 2},
-      {"Xft.dpi: 192dpi\n", 0, 600, 1},
-      {"Xft.dpi: nan\n", 0, 600, 1},
-      {"Xft.dpi:\t192\n", 1, 2160, 1},
-      {"Xft.dpi:\t96\n", 3, 600, 3},
-      {nullptr, 8, 600, 8},
+      {"! a comment\nXft.dpi: 288 \n", 0, 600, 3}, {"Xft.dpi: 1e300\n", 0, 600, 8},
+      {"Xft.dpi: 0\n", 0, 2160, 2}, {"Xft.dpi: -192\n", 0, 600, 1},
+      {"Xft.dpi: large\n", 0, 2160, 2}, {"Xft.dpi: 192dpi\n", 0, 600, 1},
+      {"Xft.dpi: nan\n", 0, 600, 1}, {"Xft.dpi:\t192\n", 1, 2160, 1},
+      {"Xft.dpi:\t96\n", 3, 600, 3}, {nullptr, 8, 600, 8},
+      // clang-format on
   };
   for (const auto& c : cases) {
     useDesktopResources(c.resources);
@@ -305,49 +312,6 @@ TEST_F(ScreenText, TextScaleFromTheOptionTheDesktopOrTheWindowHeight) {
   programOptions.textScale = 0;
   onReshape(kWidth, kHeight);
   EXPECT_EQ(textDisplay.scale, 1);
-}
-
-// At scale 2 (here from the option) the frame draws every line twice as tall and its position in
-// units of two pixels: the title, the message, the frame-rate line kept 240 pixels from the right
-// edge, the error line at 40 % of the width, the help screen from 9 % of the height down with
-// its line step doubled, and the readouts. What passes the window's edges is cut off.
-TEST_F(ScreenText, ScaleTwoDoublesTheTextAndItsLayout) {
-  testsupport::startScene(kWidth, kHeight);
-  programOptions.textScale = 2;
-  onReshape(kWidth, kHeight);
-  testsupport::runFrames(42, 100);  // the frame clock at 4.2 s
-  glEnable(0x7fff);                 // not a capability: the next frame reports GL_INVALID_ENUM
-  testsupport::pressKeys("c?");
-  const std::vector<Line> lines = nextFrame();
-  for (const Line& line : {Line{430, 376, 80, "Krateon"}, Line{20, 50, 40, "Frame/Second Clock On"},
-                           Line{320, 50, 40, "OpenGL Error: invalid enum"}}) {
-    EXPECT_TRUE(has(lines, line)) << line;
-  }
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const Line& l) {
-    return l.x == 560 && l.y == 50 && l.size == 40 && l.text.ends_with(" Frame/Sec");
-  }));
-
-  std::vector<Line> help;
-  for (const Line& line : lines) {
-    if (line.x == 60 || (line.x == 40 && line.size == 60)) help.push_back(line);
-  }
-  std::vector<Line> expected = {{40, 62, 60, "Krateon"}};
-  for (int i = 0; i < 18; ++i) {  // 46 glyphs 16 pixels apart fit in the width
-    expected.push_back({60, i < 10 ? 108 + 34 * i : 458 + 34 * (i - 10), 36,
-                        std::string(kHelpLines[i]).substr(0, 46)});
-  }
-  EXPECT_EQ(help, expected);
-
-  cameraHeading = 30;
-  cameraPitch = 60;
-  EXPECT_EQ(linesDrawnBy(drawDirectionReadout), (std::vector<Line>{{20, 80, 40, "Heading  30"},
-                                                                   {20, 120, 40, "Pitch    60"},
-                                                                   {100, 200, 40, "x:  0.500"},
-                                                                   {100, 280, 40, "y: -0.750"},
-                                                                   {100, 360, 40, "z:  0.433"}}));
-  testsupport::pressKeys("?c");
-  programOptions.textScale = 0;
-  onReshape(kWidth, kHeight);
 }
 
 }  // namespace

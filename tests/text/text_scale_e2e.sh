@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The desktop's text resolution as xrdb sets it: with Xft.dpi 192 on a screen of 1024 lines, where
-# the height alone keeps the text at its plain size, the frame-rate line is drawn twice as tall
-# and starts twice as far from the right edge.
+# With Xft.dpi 192 from xrdb, on a screen whose 1024 lines alone keep the text plain, the
+# frame-rate line is twice as tall and twice as far from the right edge.
 set -euo pipefail
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 
