@@ -29,8 +29,7 @@ class FrameStep : public ::testing::Test {
   }
 };
 
-// A gap of up to 100 ms advances the scene by itself; a longer one, or a count running
-// backwards, is a stall that advances it by 0.05 s; the clock of the uptime keeps real time.
+// A gap over 100 ms or backwards is a stall: the scene advances 0.05 s, the uptime real time.
 TEST_F(FrameStep, StallsAdvanceTheSceneByOneTwentiethOfASecond) {
   const struct {
     int gapMs;
@@ -48,9 +47,8 @@ TEST_F(FrameStep, StallsAdvanceTheSceneByOneTwentiethOfASecond) {
   }
 }
 
-// The picture fades in over the first three seconds, to full brightness at the first frame after
-// them however late it comes; the frame-rate counter counts whole seconds. ESC fades out over two
-// seconds and ends the program with status 0; a reset cancels it.
+// The picture fades in over three seconds (full at the first frame after, however late), out over
+// two after ESC, then the program ends with status 0; a reset cancels the exit.
 TEST(FrameStepFromStart, FadesInOverThreeSecondsAndOutOverTwoThenEndsWithStatusZero) {
   testsupport::startScene();
   for (const float fade : {0.25f, 0.5f, 0.75f}) {
@@ -76,8 +74,7 @@ TEST(FrameStepFromStart, FadesInOverThreeSecondsAndOutOverTwoThenEndsWithStatusZ
       ::testing::ExitedWithCode(0), "");
 }
 
-// What a frame sets up before drawing: letterbox viewport and narrower view, field of view (kept
-// within 1 to 179 degrees), polygon mode; read back from GL, as the text overlay changes them.
+// A frame's letterbox viewport and view, field of view (1 to 179 degrees) and polygon mode.
 TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
   // clang-format off
   const struct {
@@ -93,6 +90,7 @@ TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
                {"llllll" + std::string(69, '.'), 144, 192, 1, GL_FILL}};
   // clang-format on
   for (const auto& v : views) {
+    SCOPED_TRACE(v.keys);
     pressKey('r');
     testsupport::pressKeys(v.keys.c_str());
     setupView();
@@ -103,11 +101,10 @@ TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     const double fovy = 2 * std::atan(1 / projection[5]) * 180 / M_PI;
     EXPECT_EQ(std::vector<int>(viewport, viewport + 4),
-              (std::vector<int>{0, v.bottom, 640, v.height}))
-        << v.keys;
-    EXPECT_NEAR(fovy, v.fovy, 1e-3) << v.keys;
-    EXPECT_NEAR(projection[5] / projection[0], 640.0 / v.height, 1e-4) << v.keys;
-    EXPECT_EQ(mode[0], v.polygonMode) << v.keys;
+              (std::vector<int>{0, v.bottom, 640, v.height}));
+    EXPECT_NEAR(fovy, v.fovy, 1e-3);
+    EXPECT_NEAR(projection[5] / projection[0], 640.0 / v.height, 1e-4);
+    EXPECT_EQ(mode[0], v.polygonMode);
   }
 }
 
@@ -127,8 +124,8 @@ TEST_F(FrameStep, HyperspaceKeepsThePictureAndALetterboxStepClearsItOnce) {
   }
 }
 
-// The manual camera turns a tenth of a degree per pixel of pointer offset, every frame, paused
-// or not; the paused auto camera and the phases behind it (1 to 9) stand still.
+// The manual camera turns 0.1 degree per pixel of offset a frame, paused or not; pause holds the
+// auto camera and its phases (1 to 9).
 TEST_F(FrameStep, ManualCameraTurnsWithThePointerAndPauseFreezesTheAutoCamera) {
   pressKey('v');
   const double heading = cameraHeading, pitch = cameraPitch;

@@ -5,11 +5,9 @@
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 unset DISPLAY XSCREENSAVER_WINDOW
 
-# Display :59977 stands for one that does not exist: far above the numbers that the test
-# sessions' X servers take, even many of them at once.
-# Each row: arguments (leading NAME=VALUE words set the environment) | exit status | a pattern
-# of the first stdout line | a pattern of the first stderr line ("" for an empty stream).
-# Status 2 must add the line "Try 'krateon --help'." and nothing else; status 1 prints one line.
+# Display :59977 exists nowhere (far above the test sessions' X servers). Each row: arguments
+# (leading NAME=VALUE words set the environment) | exit status | patterns of the first stdout and
+# stderr lines ("" for an empty stream). Status 2 adds "Try 'krateon --help'."; 1 prints one line.
 rows=(
   "--help|0|^Usage: krateon \[OPTION\]\.\.\.|"
   "-h|0|^Usage: krateon \[OPTION\]\.\.\.|"
@@ -29,14 +27,9 @@ out=$x_session_dir/out
 err=$x_session_dir/err
 for row in "${rows[@]}"; do
   IFS='|' read -r words status stdout_pattern stderr_pattern <<<"$row"
-  environment=() arguments=()
-  for word in $words; do
-    if [[ ${#arguments[@]} -eq 0 && $word =~ ^[A-Z_]+= ]]; then environment+=("$word")
-    else arguments+=("$word"); fi
-  done
+  [[ $words =~ ^(([A-Z_]+=[^ ]* )*)(.*)$ ]] # the environment's words, then the arguments
   got=0
-  timeout 20 env "${environment[@]}" "$KRATEON_PROGRAM" "${arguments[@]}" >"$out" 2>"$err" ||
-    got=$?
+  timeout 20 env ${BASH_REMATCH[1]} "$KRATEON_PROGRAM" ${BASH_REMATCH[3]} >"$out" 2>"$err" || got=$?
   problems=""
   [[ $got == "$status" ]] || problems+=" status $got, not $status;"
   for stream in stdout stderr; do
@@ -55,8 +48,7 @@ for row in "${rows[@]}"; do
   if [[ -n $problems ]]; then fail "krateon $words:$problems"; else echo "ok: krateon $words"; fi
 done
 
-# The usage text, the manual page's options and the README's command-line table name the same
-# options; the usage text keeps within 79 columns.
+# The usage text (within 79 columns), the manual page and the README name the same options.
 "$KRATEON_PROGRAM" --help >"$out"
 awk 'length > 79 { print "FAIL: usage line wider than 79 columns: " $0; exit 1 }' "$out" ||
   fail "the usage text is too wide"

@@ -37,8 +37,8 @@ TEST_F(Particles, SlotsFillLowestFirstAndBurstsAreNeverThrottled) {
   EXPECT_EQ(spawn(kSmoke, 2.0), 0);
 }
 
-// Positions step by dt * 0.2 * speed with the kind's drift, which a new impact turns for every
-// living particle; the lift comes after the step; a particle lives through its death time.
+// Positions step by dt * 0.2 * speed with the kind's drift (a new impact turns it for all); the
+// lift comes after the step; a particle lives through its death time.
 TEST_F(Particles, UpdateMovesTurnsGrowsAndRetires) {
   ASSERT_EQ(spawn(kFire, 0.0), 0);
   Particle& p = pool->particles[0];
@@ -91,12 +91,10 @@ GLuint plainTexture(unsigned char level) {
   return name;
 }
 
-// One particle at the middle of the window over grey 0.2, its colour premultiplied by its
-// opacity and added times its alpha. Billboards fade in over 1 % of their life (glows 10 %),
-// hold to 20 % and fade out smoothly; fragments of alpha 0.1 or less are cut. Fire and smoke
-// show the sprite (here opaque white), glows the disc (here grey 0.5 with alpha 0.5). Sparks
-// fade over their whole life, their alpha staying at `fade`, and are points of 1 or 2 pixels by
-// their size class. Fire and smoke keep their own orange and grey; the others get (1, 0.5, 0.25).
+// One particle over grey 0.2, its colour times its opacity added times its alpha. Billboards fade
+// in over 1 % of their life (glows 10 %), hold to 20 %, fade out smoothly, cut at alpha 0.1; fire
+// and smoke (own colours) show the sprite (opaque white), glows the disc (grey 0.5, alpha 0.5).
+// Sparks fade over their whole life at alpha `fade`, points of 1 or 2 pixels by size class.
 TEST_F(ParticlesDrawn, OpacityOverTheLifeBlendsCutsAndSizes) {
   const GLuint textures[2] = {plainTexture(255), plainTexture(128)};
   pool->spriteTexture = textures[0];
@@ -129,12 +127,11 @@ TEST_F(ParticlesDrawn, OpacityOverTheLifeBlendsCutsAndSizes) {
     int lit = 0;
     for (int i = 0; i < frame.width * frame.height; ++i)
       lit += frame.at(i % frame.width, i / frame.width).r != 51;
-    EXPECT_TRUE(std::abs(got.r - c.r) <= 2 && std::abs(got.g - c.g) <= 2 &&
-                std::abs(got.b - c.b) <= 2)
-        << "kind " << c.kind << " age " << c.age << " fade " << c.fade << ": " << got.r << " "
-        << got.g << " " << got.b;
-    EXPECT_TRUE(c.kind != kSpark || lit == c.pixels)
-        << "spark of class " << c.sparkClass << ": " << lit;
+    SCOPED_TRACE(testing::Message() << "kind " << c.kind << " age " << c.age << " fade " << c.fade);
+    EXPECT_NEAR(got.r, c.r, 2);
+    EXPECT_NEAR(got.g, c.g, 2);
+    EXPECT_NEAR(got.b, c.b, 2);
+    EXPECT_TRUE(c.kind != kSpark || lit == c.pixels) << lit << " pixels lit";
   }
   glDeleteTextures(2, textures);
 }

@@ -1,6 +1,5 @@
-// Sound playback on SDL2_mixer, heard through SDL's disk driver, which writes all it mixes to a
-// file: a sound replacing another, a file rewritten on disk, files that are not files (with the
-// image loaders too); without a device, quiet silence.
+// Sound playback heard through SDL's disk driver (all it mixes goes to a file): a sound replacing
+// another, a file rewritten, files that are not files (for the image loaders too), no device.
 #include "sim/sound.h"
 
 #include <SDL2/SDL.h>
@@ -62,8 +61,8 @@ class Sound : public ::testing::Test {
     initSound();
   }
 
-  // Waits on the mix itself, not the clock (a loaded machine mixes late): until `seconds` more
-  // of stereo samples have been mixed, or, with 0, the sound has ended and a tenth more.
+  // Waits on the mix, not the clock: until `seconds` more are mixed, or with 0 the sound ended
+  // and a tenth more.
   void waitForMix(double seconds) {
     for (int i = 0; i < 2000 && seconds == 0 && Mix_Playing(-1) != 0; ++i) SDL_Delay(5);
     const auto bytes = [&] { return fs::exists(mixed()) ? fs::file_size(mixed()) : 0; };
@@ -86,9 +85,8 @@ class Sound : public ::testing::Test {
   fs::path folder;
 };
 
-// A new sound stops the one still playing; a kept sound is played again while its file stays the
-// same, and read anew once rewritten, even within the same second and at the same size. The
-// program can still be interrupted.
+// A new sound stops the one playing; a kept sound is read anew once its file is rewritten, even
+// within the same second at the same size. The program can still be interrupted.
 TEST_F(Sound, ANewSoundStopsTheOldOneAndARewrittenFileIsPlayedAsItIsNow) {
   writeWav("boom.wav", 12000, 1.0);
   writeWav("thunder.wav", -12000, 0.25, 100);
@@ -112,8 +110,7 @@ TEST_F(Sound, ANewSoundStopsTheOldOneAndARewrittenFileIsPlayedAsItIsNow) {
   EXPECT_NEAR(near[2], kRate / 2, kRate * 0.05) << "then the new one";
 }
 
-// No device (none found, or a driver that does not exist) means silence: every request is
-// counted, nothing is printed.
+// No device (none found, or no such driver): every request counted, nothing heard or printed.
 TEST_F(Sound, WithoutADeviceEveryRequestIsSilentAndQuiet) {
   writeWav("boom.wav", 12000, 0.2);
   for (const char* driver : {"alsa", "no-such-driver"}) {
@@ -132,9 +129,8 @@ TEST_F(Sound, WithoutADeviceEveryRequestIsSilentAndQuiet) {
   }
 }
 
-// Files that are not files under the names the program reads (a pipe nobody writes to, a device
-// without end, a folder, a missing file) and a sound file of the wrong content: loading and
-// playing them gives up at once (no texture, silence, nothing printed), never waits or reads on.
+// A pipe nobody writes to, a device without end, a folder, a missing file and a sound file of
+// the wrong content: loading and playing give up at once (no texture, silence, nothing printed).
 TEST_F(Sound, FilesThatAreNotFilesLoadNoTextureAndPlaySilence) {
   testsupport::ensureGlContext(64, 64);
   fs::create_directory("folder");

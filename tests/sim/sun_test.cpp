@@ -1,5 +1,5 @@
-// The animated sun's texture: the disc, a ray drawn through the centre on both sides, the rays'
-// turning from update to update around a core they never notch, and the upload.
+// The animated sun's texture: the disc, a ray on both sides, the rays' turning, the untouched
+// core, the upload.
 #include "sim/sun.h"
 
 #include <GL/gl.h>
@@ -19,48 +19,21 @@ int level(int row, int column) {
   return sunImage[(row * kSunTextureSize + column) * 4];
 }
 
-class Sun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    testsupport::ensureGlContext();
-    sunTexture = 0;
-    sunRaysCreated = false;
-    seedRandom(4321);
-    updateSunTexture();  // creates the rays
-  }
-  static void useOnlyRay(SunRay ray) {
-    for (SunRay& r : sunRays) r = {0, 0, 0};
-    sunRays[0] = ray;
-  }
-};
-
-// Without rays: 240 out to radius 15, then 15 less every two pixels, nothing from radius 32. A ray
-// at angle 0 lights row 64 on both sides where it beats the disc: 192 - 3 j at distance j, to 62.
-TEST_F(Sun, TheDiscStepsDownToNothingAndARayLightsItsLineOnBothSides) {
-  useOnlyRay({0, 0, 0});
+// Draws the sun's texture with `ray` alone.
+void useOnlyRay(SunRay ray) {
+  for (SunRay& r : sunRays) r = {0, 0, 0};
+  sunRays[0] = ray;
   updateSunTexture();
-  const int levels[][2] = {{0, 240}, {15, 240}, {16, 120}, {17, 120}, {18, 105},
-                           {24, 60}, {30, 15},  {31, 15},  {32, 0},   {50, 0}};
-  for (const auto& [radius, value] : levels) {
-    EXPECT_EQ(level(64, 64 + radius), value) << "radius " << radius;
-    EXPECT_EQ(level(64 - radius, 64), value) << "radius " << radius;
-  }
-  useOnlyRay({0, 0, 1});
-  updateSunTexture();
-  for (int j = 0; j <= 62; ++j) {
-    const int expected = j < 16 ? 240 : 192 - 3 * j;
-    EXPECT_EQ(level(64, 64 + j), expected) << "j " << j;
-    EXPECT_EQ(level(64, 64 - j), expected) << "j " << j;
-  }
-  EXPECT_EQ(level(64, 127), 0);
-  EXPECT_EQ(level(64, 1), 0);
-  EXPECT_EQ(level(65, 100), 0);
 }
 
-// Each update turns every ray by its step, kept within one turn; however the rays turn, none of
-// them notches the solid core: over thousands of updates every pixel closer than 16 to the
-// centre stays at 240. Each image goes into the sun texture, which stays bound.
-TEST_F(Sun, RaysTurnByTheirStepWithinOneTurnAndNeverNotchTheCore) {
+// Each update turns every ray by its step within one turn, and no ray ever notches the core
+// (every pixel closer than 16 to the centre stays 240). Each image goes into the bound texture.
+// Without rays: 240 out to radius 15, then 15 less every two pixels, nothing from radius 32. A ray
+// at angle 0 lights row 64 on both sides where it beats the disc: 192 - 3 j at distance j, to 62.
+TEST(Sun, RaysTurnWithinOneTurnAroundTheCoreAndTheDiscAndARayStepDownToNothing) {
+  testsupport::ensureGlContext();
+  seedRandom(4321);
+  updateSunTexture();  // creates the rays
   glGenTextures(1, &sunTexture);
   glBindTexture(GL_TEXTURE_2D, sunTexture);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 128, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -89,6 +62,20 @@ TEST_F(Sun, RaysTurnByTheirStepWithinOneTurnAndNeverNotchTheCore) {
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, uploaded.data());
   EXPECT_EQ(std::memcmp(uploaded.data(), sunImage, sizeof sunImage), 0);
+  useOnlyRay({0, 0, 0});
+  const int levels[][2] = {{0, 240}, {15, 240}, {16, 120}, {17, 120}, {18, 105},
+                           {24, 60}, {30, 15},  {31, 15},  {32, 0},   {50, 0}};
+  for (const auto& [radius, value] : levels) {
+    EXPECT_EQ(level(64, 64 + radius), value) << "radius " << radius;
+    EXPECT_EQ(level(64 - radius, 64), value) << "radius " << radius;
+  }
+  useOnlyRay({0, 0, 1});
+  for (int j = 0; j <= 62; ++j) {
+    const int expected = j < 16 ? 240 : 192 - 3 * j;
+    EXPECT_EQ(level(64, 64 + j), expected) << "j " << j;
+    EXPECT_EQ(level(64, 64 - j), expected) << "j " << j;
+  }
+  EXPECT_TRUE(level(64, 127) == 0 && level(64, 1) == 0 && level(65, 100) == 0);
 }
 
 }  // namespace

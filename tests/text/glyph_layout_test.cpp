@@ -94,7 +94,7 @@ TEST(GlyphLayout, PixelValuesWrapAsSixteenBitsAndNothingTraps) {
 }
 
 // Code c has cell k = c - 32 (mod 256): column k % 16, row k / 16 from the top (wrapping round),
-// sampled 0.01 inside the cell's corner. At text scale s every position and size counts s pixels.
+// sampled 0.01 inside its corner. At text scale s every position and size counts s pixels.
 TEST_F(ScreenText, GlyphQuadsCellsAndAdvance) {
   const struct {
     const char* text;
@@ -128,8 +128,7 @@ TEST_F(ScreenText, GlyphQuadsCellsAndAdvance) {
   EXPECT_EQ(textDisplay.recordedX, 7) << "positions are recorded in text units";
 }
 
-// Text fills the window whatever the viewport; strings and messages are recorded cut to 79
-// characters; without a font glyphs are solid quads.
+// Whatever the viewport; strings and messages recorded cut to 79; without a font, solid quads.
 TEST_F(ScreenText, DrawnWholeRecordedCutAndSolidWithoutAFont) {
   glViewport(0, 100, kWidth, 300);  // the scene's letterbox does not reach the text
   EXPECT_EQ(linesDrawnBy([] { textDisplay.drawText("Hi there", 10, 25, 20); }),
@@ -190,8 +189,7 @@ bool nextFrameHas(const Line& line) {
 
 // At text scale 1 and 2 every line is that much taller, placed in units of that many pixels: the
 // title, the message, an OpenGL error at 40 % of the width, the frame rate 120 units from the
-// right, the help from 9 % of the height down, the readouts; what passes the edges is cut off. A
-// message is redrawn until three seconds have passed on the frame clock.
+// right, the help, the readouts (cut at the edges); a message lasts three seconds of frame clock.
 TEST_F(ScreenText, FramesShowTheirLinesAtEachScaleAndMessagesForThreeSeconds) {
   for (const int s : {1, 2}) {
     SCOPED_TRACE(testing::Message() << "scale " << s);
@@ -215,9 +213,9 @@ TEST_F(ScreenText, FramesShowTheirLinesAtEachScaleAndMessagesForThreeSeconds) {
     }));
     EXPECT_EQ(testsupport::messageText(), "Frame/Second Clock On");
     std::vector<Line> help;
-    for (const Line& line : lines) {
-      if (line.x == 30 * s || (line.x == 20 * s && line.size == 30 * s)) help.push_back(line);
-    }
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(help), [&](const Line& l) {
+      return l.x == 30 * s || (l.x == 20 * s && l.size == 30 * s);
+    });
     std::vector<Line> expected = {{20 * s, 64 - s, 30 * s, "Krateon"}};
     for (int i = 0; i < 42 - 12 * s; ++i) {  // at scale 2, 18 lines of 46 glyphs fit
       expected.push_back({30 * s, 64 - s + s * (23 + 17 * i + (i < 10 ? 0 : 5)), 18 * s,
@@ -226,8 +224,7 @@ TEST_F(ScreenText, FramesShowTheirLinesAtEachScaleAndMessagesForThreeSeconds) {
     EXPECT_EQ(help, expected);
     testsupport::pressKeys("?c");
 
-    // The readouts: the direction looked along (sin h, -sin p cos h, cos p cos h), and the
-    // model-view matrix by columns (entry column * 4 + row), never recorded.
+    // Readouts, never recorded: the direction (sin h, -sin p cos h, cos p cos h), the model-view.
     cameraHeading = 30;
     cameraPitch = 60;
     std::vector<Line> readout = {{10 * s, 40 * s, 20 * s, "Heading  30"},
@@ -239,7 +236,7 @@ TEST_F(ScreenText, FramesShowTheirLinesAtEachScaleAndMessagesForThreeSeconds) {
     GLfloat m[16];
     for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i) + 0.25f;
     for (int i = 0; i < 20 - 4 * s; ++i) {  // at scale 2 the fourth column lies past the edge
-      char text[16];
+      char text[32];
       std::snprintf(text, sizeof text, "%2d: %6.3f", i, i + 0.25);
       readout.push_back({(50 + 120 * (i / 4)) * s, (100 + 30 * (i % 4)) * s, 20 * s, text});
     }
@@ -260,8 +257,7 @@ TEST_F(ScreenText, FramesShowTheirLinesAtEachScaleAndMessagesForThreeSeconds) {
   onReshape(kWidth, kHeight);
 }
 
-// The text's scale: --text-scale, else Xft.dpi / 96, else the window's height / 1080 (rounded,
-// 1 to 8), followed on every resize.
+// The scale: --text-scale, else Xft.dpi / 96, else height / 1080 (rounded, 1 to 8), on resizes.
 TEST_F(ScreenText, TextScaleFromTheOptionTheDesktopOrTheWindowHeight) {
   const struct {
     const char* resources;  // as xrdb keeps them; null: none at all
