@@ -31,19 +31,17 @@ class FrameStep : public ::testing::Test {
 
 // A gap over 100 ms or backwards is a stall: the scene advances 0.05 s, the uptime real time.
 TEST_F(FrameStep, StallsAdvanceTheSceneByOneTwentiethOfASecond) {
-  const struct {
-    int gapMs;
-    float sceneSeconds;
-    double uptimeSeconds;
-  } gaps[] = {{16, 0.016f, 0.016}, {100, 0.1f, 0.1},   {101, 0.05f, 0.101}, {500, 0.05f, 0.5},
-              {0, 0.0f, 0.0},      {-20, 0.05f, 0.05}, {17, 0.017f, 0.017}};
+  // The gap in ms; the scene's step and the uptime's in seconds.
+  const double gaps[][3] = {{16, 0.016, 0.016}, {100, 0.1, 0.1}, {101, 0.05, 0.101},
+                            {500, 0.05, 0.5},   {0, 0, 0},       {-20, 0.05, 0.05},
+                            {17, 0.017, 0.017}};
   pressKey('r');
-  for (const auto& gap : gaps) {
+  for (const auto& [gapMs, sceneSeconds, uptimeSeconds] : gaps) {
     const float clock = impactClock;
     const double before = now;
-    frameAfter(gap.gapMs);
-    EXPECT_NEAR(impactClock - clock, gap.sceneSeconds, 1e-6) << "gap " << gap.gapMs;
-    EXPECT_NEAR(now - before, gap.uptimeSeconds, 1e-9) << "gap " << gap.gapMs;
+    frameAfter(static_cast<int>(gapMs));
+    EXPECT_NEAR(impactClock - clock, sceneSeconds, 1e-6) << "gap " << gapMs;
+    EXPECT_NEAR(now - before, uptimeSeconds, 1e-9) << "gap " << gapMs;
   }
 }
 
@@ -74,8 +72,8 @@ TEST(FrameStepFromStart, FadesInOverThreeSecondsAndOutOverTwoThenEndsWithStatusZ
       ::testing::ExitedWithCode(0), "");
 }
 
-// A frame's letterbox viewport and view, field of view (1 to 179 degrees) and polygon mode.
-TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
+// A frame's letterbox viewport and view, field of view (1 to 179 degrees), polygon mode and clear.
+TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonModeAndHyperspaceKeepsThePicture) {
   // clang-format off
   const struct {
     std::string keys;
@@ -106,21 +104,16 @@ TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonMode) {
     EXPECT_NEAR(projection[5] / projection[0], 640.0 / v.height, 1e-4);
     EXPECT_EQ(mode[0], v.polygonMode);
   }
-}
-
-// Hyperspace (space) keeps the picture from frame to frame; the letterbox key clears it once.
-TEST_F(FrameStep, HyperspaceKeepsThePictureAndALetterboxStepClearsItOnce) {
+  // Hyperspace (space) keeps the picture (here red) from frame to frame; 'l' clears it once.
+  pressKey('r');
   pressKey('u');
-  const struct {
-    char key;
-    int red;
-  } steps[] = {{0, 0}, {' ', 255}, {0, 255}, {'l', 0}, {0, 255}, {' ', 0}};
-  for (const auto& step : steps) {
+  const int steps[][2] = {{0, 0}, {' ', 255}, {0, 255}, {'l', 0}, {0, 255}, {' ', 0}};  // key, red
+  for (const auto& [key, red] : steps) {
     frameAfter(16);
-    glClearColor(1, 0, 0, 1), glClear(GL_COLOR_BUFFER_BIT), glClearColor(0, 0, 0, 1);  // red
-    if (step.key != 0) pressKey(static_cast<unsigned char>(step.key));
+    glClearColor(1, 0, 0, 1), glClear(GL_COLOR_BUFFER_BIT), glClearColor(0, 0, 0, 1);
+    if (key != 0) pressKey(static_cast<unsigned char>(key));
     frameAfter(16);
-    EXPECT_EQ(testsupport::readFrame().at(2, 2).r, step.red) << "after '" << step.key << "'";
+    EXPECT_EQ(testsupport::readFrame().at(2, 2).r, red) << "after '" << key << "'";
   }
 }
 

@@ -35,10 +35,9 @@ for row in "${rows[@]}"; do
   for stream in stdout stderr; do
     file=$out pattern=$stdout_pattern
     [[ $stream == stderr ]] && file=$err pattern=$stderr_pattern
-    if [[ -z $pattern ]]; then
-      [[ ! -s $file ]] || problems+=" $stream not empty: $(head -1 "$file");"
-    elif ! head -1 "$file" | grep -Eq -- "$pattern"; then
-      problems+=" $stream '$(head -1 "$file")' does not match $pattern;"
+    first=$(head -1 "$file")
+    if [[ -z $pattern && -s $file ]] || [[ -n $pattern && ! $first =~ $pattern ]]; then
+      problems+=" $stream '$first' does not match '${pattern:-nothing}';"
     fi
   done
   lines=$(wc -l <"$err")

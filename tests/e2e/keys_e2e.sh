@@ -15,11 +15,10 @@ see "4 shows Mars" mars 'v > 0.003' share_where 'r > 0.3 && r > 1.6 * b && r > 1
 key 3
 see "3 shows Earth again" earth 'v > 0.003' share_where 'b > 0.3 && b > 1.3 * r'
 
-corners=(250x150+550+30 250x150+0+450)
 key u
-see "u hides the stars" no-stars 'v < 0.0003' bright_share 60 "${corners[0]}"
+see "u hides the stars" no-stars 'v < 0.0003' bright_share 60 250x150+550+30
 key u
-see "u shows them again" stars 'v > 0.001' bright_share 60 "${corners[1]}"
+see "u shows them again" stars 'v > 0.001' bright_share 60 250x150+0+450
 
 key question
 see "? shows the help screen" help 'v > 0.02' bright_share 200 400x520+0+40

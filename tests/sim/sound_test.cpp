@@ -23,6 +23,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+namespace gtest = testing::internal;  // capturing what the program prints
 
 constexpr int kRate = 44100;
 
@@ -115,15 +116,14 @@ TEST_F(Sound, WithoutADeviceEveryRequestIsSilentAndQuiet) {
   writeWav("boom.wav", 12000, 0.2);
   for (const char* driver : {"alsa", "no-such-driver"}) {
     setenv("SDL_AUDIODRIVER", driver, 1);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
+    gtest::CaptureStdout();
+    gtest::CaptureStderr();
     initSound();
     const int before = soundRequestCount();
     playSound("boom.wav");
     playSound("thunder.wav");
     shutdownSound();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << driver;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << driver;
+    EXPECT_EQ(gtest::GetCapturedStdout() + gtest::GetCapturedStderr(), "") << driver;
     EXPECT_EQ(soundRequestCount(), before + 2) << driver;
     EXPECT_STREQ(lastSoundRequested(), "thunder.wav") << driver;
   }
@@ -138,8 +138,8 @@ TEST_F(Sound, FilesThatAreNotFilesLoadNoTextureAndPlaySilence) {
   fs::create_symlink("/dev/zero", "zero");
   std::ofstream("text.wav") << "not a sound at all";
   alarm(60);  // a call that blocks ends this program instead of hanging it
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
+  gtest::CaptureStdout();
+  gtest::CaptureStderr();
   openDiskDevice();
   for (const char* name : {"pipe", "zero", "folder", "missing"}) {
     EXPECT_EQ(loadBmpTexture128(name, -1, 0, 0), 0u) << name;
@@ -151,8 +151,7 @@ TEST_F(Sound, FilesThatAreNotFilesLoadNoTextureAndPlaySilence) {
   const long quiet = mixedNear({0})[0];
   EXPECT_GT(quiet, 0) << "the device ran";
   EXPECT_EQ(quiet, static_cast<long>(fs::file_size(mixed()) / 2)) << "all of the mix is silence";
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(gtest::GetCapturedStdout() + gtest::GetCapturedStderr(), "");
   alarm(0);
 }
 
