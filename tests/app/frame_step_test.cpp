@@ -75,17 +75,12 @@ TEST(FrameStepFromStart, FadesInOverThreeSecondsAndOutOverTwoThenEndsWithStatusZ
 // A frame's letterbox viewport and view, field of view (1 to 179 degrees), polygon mode and clear.
 TEST_F(FrameStep, TheViewFollowsLetterboxFieldOfViewAndPolygonModeAndHyperspaceKeepsThePicture) {
   // clang-format off
-  const struct {
-    std::string keys;
-    int bottom, height;
-    double fovy;
-    int polygonMode;
-  } views[] = {{"", 0, 480, 70, GL_FILL}, {"lll", 72, 336, 55.5, GL_FILL},
-               {"llllll", 144, 192, 41, GL_FILL}, {",,,", 0, 480, 73, GL_FILL},
-               {"w", 0, 480, 70, GL_LINE}, {"ww", 0, 480, 70, GL_POINT},
-               // the narrowest letterboxed view stops at 1 degree (not 0 or less: upside down)
-               {"llllll" + std::string(39, '.'), 144, 192, 2, GL_FILL},
-               {"llllll" + std::string(69, '.'), 144, 192, 1, GL_FILL}};
+  const struct { std::string keys; int bottom, height; double fovy; int polygonMode; } views[] = {
+      {"", 0, 480, 70, GL_FILL}, {"lll", 72, 336, 55.5, GL_FILL}, {"llllll", 144, 192, 41, GL_FILL},
+      {",,,", 0, 480, 73, GL_FILL}, {"w", 0, 480, 70, GL_LINE}, {"ww", 0, 480, 70, GL_POINT},
+      // the narrowest letterboxed view stops at 1 degree (not 0 or less: upside down)
+      {"llllll" + std::string(39, '.'), 144, 192, 2, GL_FILL},
+      {"llllll" + std::string(69, '.'), 144, 192, 1, GL_FILL}};
   // clang-format on
   for (const auto& v : views) {
     SCOPED_TRACE(v.keys);

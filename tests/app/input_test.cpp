@@ -132,8 +132,17 @@ TEST_F(Input, EveryKeyChangesItsSettingAndSaysSoCapitalsAlikeAndNoOtherKeyDoesAn
   EXPECT_EQ(handled, "\x1b ()+,-./0123456789<=>?CILNOPSUVW[]_cilnopsuvw{}");
 }
 
+// Handles window events until the reshape callback has reported the width, for up to 10 s.
+void processWindowEventsUntilWidth(int width) {
+  for (int i = 0; i < 1000 && windowWidth != width; ++i) {
+    glutMainLoopEvent();
+    usleep(10'000);
+  }
+}
+
 // Only the left button launches (clock 0.5); any button notes the pointer's offset, saturated.
-TEST_F(Input, TheLeftButtonLaunchesAndThePointerIsNoted) {
+// 'f' leaves full screen for a 512 x 512 window, with the arrow only for the auto camera.
+TEST_F(Input, TheButtonsThePointerTheWindowKeyAndTheCursor) {
   const int buttons[][3] = {{GLUT_RIGHT_BUTTON, GLUT_DOWN, 30},
                             {GLUT_MIDDLE_BUTTON, GLUT_DOWN, 30},
                             {GLUT_LEFT_BUTTON, GLUT_UP, 30},
@@ -146,18 +155,6 @@ TEST_F(Input, TheLeftButtonLaunchesAndThePointerIsNoted) {
   EXPECT_TRUE(mouseOffset.x == 20 && mouseOffset.y == -20);
   onMouseMotion(INT_MIN, INT_MAX);
   EXPECT_TRUE(mouseOffset.x == INT_MIN && mouseOffset.y == INT_MAX - 350);
-}
-
-// Handles window events until the reshape callback has reported the width, for up to 10 s.
-void processWindowEventsUntilWidth(int width) {
-  for (int i = 0; i < 1000 && windowWidth != width; ++i) {
-    glutMainLoopEvent();
-    usleep(10'000);
-  }
-}
-
-// 'f' leaves full screen for a 512 x 512 window, with the arrow only for the auto camera.
-TEST_F(Input, TheWindowKeyAndTheCursor) {
   pressKey('f');
   processWindowEventsUntilWidth(512);
   EXPECT_EQ(fullScreen, 0);
@@ -165,10 +162,8 @@ TEST_F(Input, TheWindowKeyAndTheCursor) {
   EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_LEFT_ARROW);
   pressKey('v');
   EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_NONE);
-  pressKey('v');
-  pressKey('F');
-  EXPECT_EQ(fullScreen, 1);
-  EXPECT_EQ(forceClear, 1);
+  testsupport::pressKeys("vF");
+  EXPECT_TRUE(fullScreen == 1 && forceClear == 1);
   EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_NONE);
   glutReshapeWindow(640, 480);
   processWindowEventsUntilWidth(640);

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The command line with no X server at all: --help, --version and mistakes answer on the right
-# stream with the right status before any display is opened; --help, the manual page and the
-# README name the same options.
+# The command line with no X server: --help, --version and mistakes answer on the right stream
+# with the right status before any display is opened; --help, man page and README agree.
 source "$KRATEON_SOURCE_DIR/tests/support/x_session.sh"
 unset DISPLAY XSCREENSAVER_WINDOW
 

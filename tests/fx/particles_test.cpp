@@ -96,17 +96,11 @@ GLuint plainTexture(unsigned char level) {
 // and smoke (own colours) show the sprite (opaque white), glows the disc (grey 0.5, alpha 0.5).
 // Sparks fade over their whole life at alpha `fade`, points of 1 or 2 pixels by size class.
 TEST_F(ParticlesDrawn, OpacityOverTheLifeBlendsCutsAndSizes) {
-  const GLuint textures[2] = {plainTexture(255), plainTexture(128)};
-  pool->spriteTexture = textures[0];
-  pool->discSpriteTexture = textures[1];
+  pool->spriteTexture = plainTexture(255);
+  pool->discSpriteTexture = plainTexture(128);
   // clang-format off
-  const struct {
-    int kind;
-    double age;
-    float fade;
-    int r, g, b;
-    int sparkClass = 0, pixels = 0;  // sparks: the class given and the pixels it lights
-  } cases[] = {
+  const struct { int kind; double age; float fade; int r, g, b, sparkClass = 0, pixels = 0; }
+      cases[] = {  // sparks: the size class given and the pixels it lights
       {kFire, 0.1, 1, 255, 179, 115}, {kFire, 0.005, 1, 115, 83, 67},
       {kFire, 0.36, 1, 255, 155, 103}, {kFire, 0.6, 0.8f, 92, 71, 61},
       {kFire, 0.1, 0.1f, 51, 51, 51}, {kFire, 0, 1, 51, 51, 51}, {kFire, 1, 1, 51, 51, 51},
@@ -133,7 +127,6 @@ TEST_F(ParticlesDrawn, OpacityOverTheLifeBlendsCutsAndSizes) {
     EXPECT_NEAR(got.b, c.b, 2);
     EXPECT_TRUE(c.kind != kSpark || lit == c.pixels) << lit << " pixels lit";
   }
-  glDeleteTextures(2, textures);
 }
 
 }  // namespace

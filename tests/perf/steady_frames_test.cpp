@@ -100,8 +100,7 @@ void startCounting(std::vector<std::string>& libraries) {
   frameThread = counting = true;
 }
 
-// Keys at ms into the cycle: help, frame rate, speed, facets, readouts, drawing modes, hyperspace,
-// letterbox, lights, stars, next image, manual camera, sound and a reset.
+// Keys at ms into the cycle: most of the key table, then a reset.
 constexpr int kScript[][2] = {
     {200, 'c'},   {1200, '?'},  {2200, '?'},  {2600, '='},  {3000, '>'},
     {3400, '<'},  {3800, 'n'},  {4300, 'n'},  {4800, 'n'},  {5600, 'w'},

@@ -84,18 +84,11 @@ std::vector<Line> linesDrawnBy(const std::function<void()>& draw) {
 class ScreenText : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testsupport::startScene(kWidth, kHeight); }
-  void SetUp() override { glLoadIdentity(); }
 };
-
-TEST(GlyphLayout, PixelValuesWrapAsSixteenBitsAndNothingTraps) {
-  const double values[] = {-91.9, 32767.9, 32768, 40000, std::nan(""), 1e300, -INFINITY};
-  const short pixels[] = {-91, 32767, -32768, -25536, 0, -1, 0};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(toShortPixels(values[i]), pixels[i]) << values[i];
-}
 
 // Code c has cell k = c - 32 (mod 256): column k % 16, row k / 16 from the top (wrapping round),
 // sampled 0.01 inside its corner. At text scale s every position and size counts s pixels.
-TEST_F(ScreenText, GlyphQuadsCellsAndAdvance) {
+TEST_F(ScreenText, GlyphQuadsCellsAdvanceAndRecordedText) {
   const struct {
     const char* text;
     short x, y;
@@ -116,20 +109,20 @@ TEST_F(ScreenText, GlyphQuadsCellsAndAdvance) {
     textDisplay.scale = c.scale;
     const auto glyphs = glyphsDrawnBy([&] { textDisplay.drawText(c.text, c.x, c.y, c.size); });
     textDisplay.scale = 1;
-    ASSERT_EQ(glyphs.size(), std::string(c.text).size()) << c.text;
+    SCOPED_TRACE(testing::Message() << c.text << " scale " << c.scale);
+    ASSERT_EQ(glyphs.size(), std::string(c.text).size());
     const Glyph& g = glyphs[c.glyph];
     const float expected[6] = {c.left, c.bottom, c.left + c.height / 2, c.bottom + c.height,
                                c.s0,   c.t0};  // glyphs half as wide as high
     const float got[6] = {g.left, g.bottom, g.right, g.top, g.s0, g.t0};
-    for (int k = 0; k < 6; ++k) {
-      EXPECT_NEAR(got[k], expected[k], 1e-4) << c.text << " scale " << c.scale << " value " << k;
-    }
+    for (int k = 0; k < 6; ++k) EXPECT_NEAR(got[k], expected[k], 1e-4) << "value " << k;
   }
   EXPECT_EQ(textDisplay.recordedX, 7) << "positions are recorded in text units";
-}
-
-// Whatever the viewport; strings and messages recorded cut to 79; without a font, solid quads.
-TEST_F(ScreenText, DrawnWholeRecordedCutAndSolidWithoutAFont) {
+  // Pixel values wrap as 16 bits, and nothing traps.
+  const double values[] = {-91.9, 32767.9, 32768, 40000, std::nan(""), 1e300, -INFINITY};
+  const short pixels[] = {-91, 32767, -32768, -25536, 0, -1, 0};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(toShortPixels(values[i]), pixels[i]) << values[i];
+  // Text fills the window whatever the viewport; records are cut to 79; no font: solid quads.
   glViewport(0, 100, kWidth, 300);  // the scene's letterbox does not reach the text
   EXPECT_EQ(linesDrawnBy([] { textDisplay.drawText("Hi there", 10, 25, 20); }),
             (std::vector<Line>{{10, 25, 20, "Hi there"}}));
@@ -180,12 +173,6 @@ const char* const kHelpLines[30] = {
     "   Real-time OpenGL fireworks for the Linux desktop.", "   <?> to return",
     // clang-format on
 };
-
-// Whether the next real frame, 100 ms on, draws `line`.
-bool nextFrameHas(const Line& line) {
-  const std::vector<Line> lines = linesDrawnBy([] { testsupport::frameAfter(100); });
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 // At text scale 1 and 2 every line is that much taller, placed in units of that many pixels: the
 // title, the message, an OpenGL error at 40 % of the width, the frame rate 120 units from the
@@ -249,8 +236,10 @@ TEST_F(ScreenText, FramesShowTheirLinesAtEachScaleAndMessagesForThreeSeconds) {
     textDisplay.showMessage("Reset");
     textDisplay.messageX = 300;  // redrawn where it was first drawn
     testsupport::runFrames(28, 100);
-    EXPECT_TRUE(nextFrameHas({10 * s, 25 * s, 20 * s, "Reset"})) << "at 7.2 s";
-    EXPECT_FALSE(nextFrameHas({10 * s, 25 * s, 20 * s, "Reset"})) << "at 7.3 s";
+    for (const bool shown : {true, false}) {  // at 7.2 s, gone at 7.3 s
+      const std::vector<Line> next = linesDrawnBy([] { testsupport::frameAfter(100); });
+      EXPECT_EQ(std::count(next.begin(), next.end(), Line{10 * s, 25 * s, 20 * s, "Reset"}), shown);
+    }
     EXPECT_EQ(textDisplay.messageExpiry, 0.0);
   }
   programOptions.textScale = 0;
