@@ -25,8 +25,8 @@ const char* const kPlanetFiles[10] = {
     "mars_256.bmp",          "jupiter_256.bmp",       "saturn_256.bmp", "neptune_256.bmp",
     "neptune3_256.bmp",      "pluto_256.bmp"};
 
-// An n x n 24-bit file whose first stored row is `first` and every other row black; `rows`
-// stored rows in all (fewer cut the file short).
+// An n x n 24-bit file whose first stored row is `first`, every other black; `rows` stored rows
+// in all (fewer cut the file short).
 void writeBmp(const std::string& name, int n, Rgba first, int rows) {
   std::vector<char> bytes(54, 0);
   for (int i = 0; i < rows * n; ++i) {
@@ -69,13 +69,13 @@ TEST_F(TextureTable, EverySlotHoldsItsImage) {
   for (int k = 0; k < 10; ++k) writeBmp(kPlanetFiles[k], 256, planetColour(k), 256);
   loadAllTextures();
 
-  EXPECT_EQ(textureCount, 16);
-  EXPECT_EQ(planetTextureBase, 6);
-  // clang-format off
-  const GLuint copies[6] = {textDisplay.fontTexture, particleSystem.spriteTexture,
-                            particleSystem.discSpriteTexture, flashTexture, sunTexture,
+  EXPECT_TRUE(textureCount == 16 && planetTextureBase == 6) << textureCount << planetTextureBase;
+  const GLuint copies[6] = {textDisplay.fontTexture,
+                            particleSystem.spriteTexture,
+                            particleSystem.discSpriteTexture,
+                            flashTexture,
+                            sunTexture,
                             glowTexture};
-  // clang-format on
   for (int slot = 0; slot < 6; ++slot) EXPECT_EQ(copies[slot], textureTable[slot]) << slot;
   // The first stored row lands at the t = 1 edge (the last memory row). Sprites take their
   // alpha from brightness, planet images are opaque even where black.
@@ -108,12 +108,10 @@ TEST_F(TextureTable, BadFilesLeaveTheirSlotsAndTheRestInPlace) {
   for (int k : {0, 1, 3, 5, 6, 7, 8, 9}) writeBmp(kPlanetFiles[k], 256, planetColour(k), 256);
   loadAllTextures();  // and no font.bmp at all
 
-  EXPECT_EQ(textureCount, 16);
-  EXPECT_EQ(planetTextureBase, 6);
-  EXPECT_EQ(textureTable[0], 0u);
-  EXPECT_EQ(textDisplay.fontTexture, 0u);
-  EXPECT_EQ(textureTable[1], 0u);
-  EXPECT_EQ(particleSystem.spriteTexture, 0u);
+  EXPECT_TRUE(textureCount == 16 && planetTextureBase == 6) << textureCount << planetTextureBase;
+  for (const GLuint none :
+       {textureTable[0], textDisplay.fontTexture, textureTable[1], particleSystem.spriteTexture})
+    EXPECT_EQ(none, 0u);
   for (int slot = 2; slot < 16; ++slot) EXPECT_NE(textureTable[slot], 0u) << slot;
   // Missing bytes read as -1: white, and transparent under threshold 0.
   EXPECT_EQ(texel(textureTable[8], 256, 7, 200), (Rgba{255, 255, 255, 0}));

@@ -55,49 +55,14 @@ class UserMaps : public ::testing::Test {
     clearStartValues();
     programOptions.imageFileCount = 0;
     for (const char* name : names) {
-      paths[programOptions.imageFileCount] = folder + "/" + name;
-      programOptions.imageFiles[programOptions.imageFileCount] =
-          paths[programOptions.imageFileCount].c_str();
-      ++programOptions.imageFileCount;
+      const std::string& path = paths[programOptions.imageFileCount] = folder + "/" + name;
+      programOptions.imageFiles[programOptions.imageFileCount++] = path.c_str();
     }
     ::testing::internal::CaptureStderr();
     testsupport::startScene(320, 240);
     return ::testing::internal::GetCapturedStderr();
   }
 };
-
-// With no usable map the built-in planets stay, from the Earth. Maps show from the first, also
-// when there are more than three; each key shows its map by name, a digit without a map changes
-// nothing, the cycle wraps after the last map, and a reset goes back to the first.
-TEST_F(UserMaps, TheCycleRunsThroughTheUsableMapsInOrder) {
-  EXPECT_EQ(start({"notes.png"}),
-            "krateon: " + folder + "/notes.png: is not a PNG, JPEG or BMP picture\n");
-  EXPECT_EQ(sceneSettings.planetImage, 3);
-  pressKey('9');
-  EXPECT_EQ(testsupport::messageText(), "Image 9/9: Pluto");
-  start({"pale.bmp", "pale.bmp", "pale.bmp", "pale.bmp", "halves.png"});
-  EXPECT_EQ(sceneSettings.planetImage, 0);
-  start({"halves.png", "notes.png", "pale.bmp"});
-  EXPECT_EQ(sceneSettings.planetImage, 0);
-  const struct {
-    unsigned char key;
-    int planet;
-    const char* message;
-  } keys[] = {{'i', 1, "Image 1/1: pale.bmp"}, {'i', 0, "Image 0/1: halves.png"},
-              {'1', 1, "Image 1/1: pale.bmp"}, {'2', 1, "Image 1/1: pale.bmp"},
-              {'9', 1, "Image 1/1: pale.bmp"}, {'0', 0, "Image 0/1: halves.png"},
-              {'I', 1, "Image 1/1: pale.bmp"}, {'r', 0, "Reset"}};
-  for (const auto& k : keys) {
-    pressKey(k.key);
-    EXPECT_EQ(sceneSettings.planetImage, k.planet) << "key " << k.key;
-    EXPECT_EQ(testsupport::messageText(), k.message) << "key " << k.key;
-  }
-  for (const int next : {1, 0, 1}) {
-    impactClock = 8.99f;
-    frameAfter(16);
-    EXPECT_EQ(sceneSettings.planetImage, next);
-  }
-}
 
 // Pixels within 30 of the middle of the window (the planet's disc is 35 in radius): green,
 // magenta, the pale grey-blue, and anything else.
@@ -118,16 +83,26 @@ std::array<int, 4> discColours() {
   return counts;
 }
 
-// Unlit, fully bright, without stars: both halves of the green and magenta map as it turns (at
-// map 0, and at map 3, where the Earth's clouds would add white), the pale map untinted (at map
-// 1, which the Cloud Layer's colour cycling would tint), nothing else.
-TEST_F(UserMaps, ThePlanetShowsTheMapsOwnColours) {
-  EXPECT_EQ(start({"halves.png", "pale.bmp", "halves.png", "halves.png"}), "");
+// With no usable map the built-in planets stay, from the Earth. Else the usable maps, in order,
+// from the first (also when there are more than three): each key shows its map by name, a digit
+// without a map changes nothing, the cycle wraps after the last map, a reset goes back to the
+// first. Unlit, fully bright, without stars the planet shows both halves of the green and
+// magenta map as it turns (at map 0, and at map 3, where the Earth's clouds would add white), the
+// pale map untinted (at map 1, which the Cloud Layer's colour cycling would tint), nothing else.
+TEST_F(UserMaps, TheCycleRunsThroughTheUsableMapsInOrderInTheirOwnColours) {
+  const std::string notes =
+      "krateon: " + folder + "/notes.png: is not a PNG, JPEG or BMP picture\n";
+  EXPECT_EQ(start({"notes.png"}), notes);
+  EXPECT_EQ(sceneSettings.planetImage, 3);
+  pressKey('9');
+  EXPECT_EQ(testsupport::messageText(), "Image 9/9: Pluto");
+  EXPECT_EQ(start({"halves.png", "notes.png", "pale.bmp", "halves.png", "halves.png"}), notes);
+  EXPECT_EQ(sceneSettings.planetImage, 0);
   testsupport::pressKeys("uvs");  // no stars, manual camera (the planet in the middle), unlit
   testsupport::frameAt(20'000);   // past the intro
   std::array<int, 4> seen{};
-  for (const char* keys : {"0", "3", "1"}) {
-    testsupport::pressKeys(keys);
+  for (const char* map : {"0", "3", "1"}) {
+    testsupport::pressKeys(map);
     for (int turn = 0; turn < 3; ++turn) {
       testsupport::runFrames(30, 100);  // 60 degrees further round
       impactClock = -2.5f;              // the planet fully bright, no meteor
@@ -135,28 +110,45 @@ TEST_F(UserMaps, ThePlanetShowsTheMapsOwnColours) {
       const std::array<int, 4> c = discColours();
       for (int i = 0; i < 4; ++i) seen[i] += c[i];
       // Besides the map's colours only the seam between the halves, blended by the filter.
-      EXPECT_LT(c[3], 150) << "map " << keys << ", turn " << turn;
-      EXPECT_EQ(keys[0] == '1' ? c[0] + c[1] : c[2], 0) << "map " << keys << ", turn " << turn;
+      EXPECT_LT(c[3], 150) << "map " << map << ", turn " << turn;
+      EXPECT_EQ(map[0] == '1' ? c[0] + c[1] : c[2], 0) << "map " << map << ", turn " << turn;
     }
   }
-  EXPECT_GT(seen[0], 2000);
-  EXPECT_GT(seen[1], 2000);
-  EXPECT_GT(seen[2], 3 * 2500);
-}
-
-int slowElapsedMs() {
-  static int ms = 0;
-  return ms += 2000;
+  EXPECT_TRUE(seen[0] > 2000 && seen[1] > 2000 && seen[2] > 3 * 2500)
+      << seen[0] << " green, " << seen[1] << " magenta, " << seen[2] << " pale";
+  const struct {
+    unsigned char key;
+    int planet;
+    const char* message;
+  } keys[] = {{'i', 2, "Image 2/3: halves.png"},
+              {'I', 3, "Image 3/3: halves.png"},
+              {'4', 3, "Image 3/3: halves.png"},
+              {'9', 3, "Image 3/3: halves.png"},
+              {'i', 0, "Image 0/3: halves.png"},
+              {'1', 1, "Image 1/3: pale.bmp"},
+              {'r', 0, "Reset"}};
+  for (const auto& k : keys) {
+    pressKey(k.key);
+    EXPECT_EQ(sceneSettings.planetImage, k.planet) << "key " << k.key;
+    EXPECT_EQ(testsupport::messageText(), k.message) << "key " << k.key;
+  }
+  for (const int next : {1, 2, 3, 0}) {
+    impactClock = 8.99f;
+    frameAfter(16);
+    EXPECT_EQ(sceneSettings.planetImage, next);
+  }
 }
 
 // Reading the maps took two seconds of the window's clock: the first frame after it is the
 // animation's first 16 ms. Without maps start-up counts as it always has.
 TEST_F(UserMaps, ReadingTheMapsIsNotAnimationTime) {
   static WindowHost slowHost = ownWindowHost;
-  slowHost.elapsedMs = slowElapsedMs;
+  slowHost.elapsedMs = [] {
+    static int ms = 0;
+    return ms += 2000;
+  };
   for (const bool maps : {true, false}) {
-    start(maps ? std::initializer_list<const char*>{"halves.png"}
-               : std::initializer_list<const char*>{});
+    start(maps ? std::initializer_list{"halves.png"} : std::initializer_list<const char*>{});
     useWindowHost(slowHost);
     loadAllTextures();
     testsupport::frameAt(2016);
