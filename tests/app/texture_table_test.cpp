@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/command_line.h"
@@ -39,9 +40,8 @@ const char* const kPlanetFiles[10] = {
 // in all (fewer cut the file short).
 void writeBmp(const std::string& name, int n, Rgba first, int rows) {
   std::vector<char> bytes(54, 0);
-  for (int i = 0; i < rows * n; ++i) {
+  for (int i = 0; i < rows * n; ++i)
     for (int c : {2, 1, 0}) bytes.push_back(static_cast<char>(i < n ? first[c] : 0));
-  }
   std::ofstream(name, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
@@ -111,13 +111,9 @@ TEST_F(Textures, EverySlotHoldsItsImage) {
   loadAllTextures();
 
   EXPECT_TRUE(textureCount == 16 && planetTextureBase == 6) << textureCount << planetTextureBase;
-  const std::vector<GLuint> copies = {textDisplay.fontTexture,
-                                      particleSystem.spriteTexture,
-                                      particleSystem.discSpriteTexture,
-                                      flashTexture,
-                                      sunTexture,
-                                      glowTexture};
-  EXPECT_EQ(copies, std::vector<GLuint>(textureTable, textureTable + 6));
+  EXPECT_EQ(std::vector<GLuint>(textureTable, textureTable + 6),
+            (std::vector{textDisplay.fontTexture, particleSystem.spriteTexture,
+                         particleSystem.discSpriteTexture, flashTexture, sunTexture, glowTexture}));
   // The first stored row lands at the t = 1 edge (the last memory row). Sprites take their
   // alpha from brightness, planet images are opaque even where black.
   EXPECT_EQ(texel(fontTexture, 128, 5, 127), (Rgba{30, 60, 90, 60}));
@@ -136,10 +132,9 @@ TEST_F(Textures, EverySlotHoldsItsImage) {
       {5, 0, 40, 0}, {5, 0, 48, 0}, {5, 0, 56, 127}, {5, 0, 64, 255}, {5, 0, 65, 0},
       {5, 3, 50, 19}, {5, 10, 60, 177}};
   // clang-format on
-  for (const auto& g : greys) {
+  for (const auto& g : greys)
     EXPECT_EQ(texel(textureTable[g[0]], 128, g[1], g[2]), (Rgba{g[3], g[3], g[3], g[3]}))
         << "slot " << g[0] << " texel " << g[1] << ", " << g[2];
-  }
 }
 
 TEST_F(Textures, BadFilesLeaveTheirSlotsAndTheRestInPlace) {
@@ -213,21 +208,15 @@ TEST_F(Textures, TheCycleRunsThroughTheUsableMapsInOrderInTheirOwnColours) {
   }
   EXPECT_TRUE(seen[0] > 2000 && seen[1] > 2000 && seen[2] > 3 * 2500)
       << seen[0] << " green, " << seen[1] << " magenta, " << seen[2] << " pale";
-  const struct {
-    unsigned char key;
-    int planet;
-    const char* message;
-  } keys[] = {{'i', 2, "Image 2/3: halves.png"},
-              {'I', 3, "Image 3/3: halves.png"},
-              {'4', 3, "Image 3/3: halves.png"},
-              {'9', 3, "Image 3/3: halves.png"},
-              {'i', 0, "Image 0/3: halves.png"},
-              {'1', 1, "Image 1/3: pale.bmp"},
-              {'r', 0, "Reset"}};
-  for (const auto& k : keys) {
-    pressKey(k.key);
-    EXPECT_EQ(sceneSettings.planetImage, k.planet) << "key " << k.key;
-    EXPECT_EQ(testsupport::messageText(), k.message) << "key " << k.key;
+  const std::tuple<unsigned char, int, const char*> keys[] = {
+      {'i', 2, "Image 2/3: halves.png"}, {'0', 0, "Image 0/3: halves.png"},
+      {'I', 1, "Image 1/3: pale.bmp"},   {'3', 3, "Image 3/3: halves.png"},
+      {'4', 3, "Image 3/3: halves.png"}, {'i', 0, "Image 0/3: halves.png"},
+      {'1', 1, "Image 1/3: pale.bmp"},   {'r', 0, "Reset"}};
+  for (const auto& [key, planet, message] : keys) {
+    pressKey(key);
+    EXPECT_EQ(sceneSettings.planetImage, planet) << "key " << key;
+    EXPECT_EQ(testsupport::messageText(), message) << "key " << key;
   }
   for (const int next : {1, 2, 3, 0}) {
     impactClock = 8.99f;
