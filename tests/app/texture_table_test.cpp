@@ -28,8 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Rgba = std::array<int, 4>;
-using testsupport::frameAfter;
-using testsupport::pressKey;
 
 const char* const kPlanetFiles[10] = {
     "earthCraterBW_256.bmp", "earthCloudsBW_256.bmp", "venus_256.bmp",  "earth_256.bmp",
@@ -145,9 +143,9 @@ TEST_F(Textures, BadFilesLeaveTheirSlotsAndTheRestInPlace) {
   loadAllTextures();  // and no font.bmp at all
 
   EXPECT_TRUE(textureCount == 16 && planetTextureBase == 6) << textureCount << planetTextureBase;
-  for (const GLuint none :
-       {textureTable[0], textDisplay.fontTexture, textureTable[1], particleSystem.spriteTexture})
-    EXPECT_EQ(none, 0u);
+  EXPECT_EQ((std::array{textureTable[0], textDisplay.fontTexture, textureTable[1],
+                        particleSystem.spriteTexture}),
+            (std::array<GLuint, 4>{}));
   for (int slot = 2; slot < 16; ++slot) EXPECT_NE(textureTable[slot], 0u) << slot;
   // Missing bytes read as -1: white, and transparent under threshold 0.
   EXPECT_EQ(texel(textureTable[8], 256, 7, 200), (Rgba{255, 255, 255, 0}));
@@ -175,18 +173,18 @@ std::array<int, 4> discColours() {
   return counts;
 }
 
-// With no usable map the built-in planets stay, from the Earth. Else the usable maps, in order,
-// from the first (also when there are more than three): each key shows its map by name, a digit
-// without a map changes nothing, the cycle wraps after the last map, a reset goes back to the
-// first. Unlit, fully bright, without stars the planet shows both halves of the green and
-// magenta map as it turns (at map 0, and at map 3, where the Earth's clouds would add white), the
-// pale map untinted (at map 1, which the Cloud Layer's colour cycling would tint), nothing else.
+// With no usable map the built-in planets stay, from the Earth; else the usable maps, in order from
+// the first (also when there are more than three). Unlit and fully bright, the planet shows both
+// halves of the green and magenta map as it turns (at map 0, and at map 3, where the Earth's
+// clouds would add white) and the pale map untinted (at map 1, which the Cloud Layer's colour
+// cycling would tint). Keys show maps by name, a digit without a map changes nothing, the cycle
+// wraps after the last map, a reset goes back to the first.
 TEST_F(Textures, TheCycleRunsThroughTheUsableMapsInOrderInTheirOwnColours) {
   const std::string notes =
       "krateon: " + folder + "/notes.png: is not a PNG, JPEG or BMP picture\n";
   EXPECT_EQ(start({"notes.png"}), notes);
   EXPECT_EQ(sceneSettings.planetImage, 3);
-  pressKey('9');
+  testsupport::pressKey('9');
   EXPECT_EQ(testsupport::messageText(), "Image 9/9: Pluto");
   EXPECT_EQ(start({"halves.png", "notes.png", "pale.bmp", "halves.png", "halves.png"}), notes);
   EXPECT_EQ(sceneSettings.planetImage, 0);
@@ -198,7 +196,7 @@ TEST_F(Textures, TheCycleRunsThroughTheUsableMapsInOrderInTheirOwnColours) {
     for (int turn = 0; turn < 3; ++turn) {
       testsupport::runFrames(30, 100);  // 60 degrees further round
       impactClock = -2.5f;              // the planet fully bright, no meteor
-      frameAfter(16);
+      testsupport::frameAfter(16);
       const std::array<int, 4> c = discColours();
       for (int i = 0; i < 4; ++i) seen[i] += c[i];
       // Besides the map's colours only the seam between the halves, blended by the filter.
@@ -214,25 +212,24 @@ TEST_F(Textures, TheCycleRunsThroughTheUsableMapsInOrderInTheirOwnColours) {
       {'4', 3, "Image 3/3: halves.png"}, {'i', 0, "Image 0/3: halves.png"},
       {'1', 1, "Image 1/3: pale.bmp"},   {'r', 0, "Reset"}};
   for (const auto& [key, planet, message] : keys) {
-    pressKey(key);
+    testsupport::pressKey(key);
     EXPECT_EQ(sceneSettings.planetImage, planet) << "key " << key;
     EXPECT_EQ(testsupport::messageText(), message) << "key " << key;
   }
   for (const int next : {1, 2, 3, 0}) {
     impactClock = 8.99f;
-    frameAfter(16);
+    testsupport::frameAfter(16);
     EXPECT_EQ(sceneSettings.planetImage, next);
   }
 }
+
+int slowClockMs = 0;
 
 // Reading the maps took two seconds of the window's clock: the first frame after it is the
 // animation's first 16 ms. Without maps start-up counts as it always has.
 TEST_F(Textures, ReadingTheMapsIsNotAnimationTime) {
   static WindowHost slowHost = ownWindowHost;
-  slowHost.elapsedMs = [] {
-    static int ms = 0;
-    return ms += 2000;
-  };
+  slowHost.elapsedMs = [] { return slowClockMs += 2000; };
   for (const bool maps : {true, false}) {
     start(maps ? std::initializer_list{"halves.png"} : std::initializer_list<const char*>{});
     useWindowHost(slowHost);

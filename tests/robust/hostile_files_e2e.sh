@@ -120,9 +120,8 @@ scenario_special() { # pipes that never deliver a byte, and a device that never 
   for name in "${images[@]:6}" thunder.wav; do ln -s /dev/urandom "$name"; done
 }
 
-listing() { # every entry with its type, size, mode and time, and every file's sum
-  find . -printf '%p %y %s %m %T@\n' | sort && find . -type f -exec md5sum {} + | sort
-}
+# listing: every entry with its type, size, mode and time, and every file's sum.
+listing() { find . -printf '%p %y %s %m %T@\n' | sort && find . -type f -exec md5sum {} + | sort; }
 
 thunder_heard() { thunder=$(sound_onsets "$clicked_at" "$(sound_now)") && [[ -n $thunder ]]; }
 

@@ -57,11 +57,9 @@ TEST(Assets, HeadersAreThePlainKindAtTheRightSize) {
     ASSERT_EQ(b.size(), 54 + data) << name;
     // {offset, bytes, value}: "BM", file size, data offset, header size, width, height (positive:
     // rows bottom-up), planes, bits per pixel, no compression, image size.
-    // clang-format off
-    const std::uint32_t fields[][3] = {{0, 2, 0x4D42}, {2, 4, 54 + data}, {10, 4, 54},
-                                       {14, 4, 40}, {18, 4, n}, {22, 4, n}, {26, 2, 1},
-                                       {28, 2, 24}, {30, 4, 0}, {34, 4, data}};
-    // clang-format on
+    const std::uint32_t fields[][3] = {{0, 2, 0x4D42}, {2, 4, 54 + data}, {10, 4, 54}, {14, 4, 40},
+                                       {18, 4, n},     {22, 4, n},        {26, 2, 1},  {28, 2, 24},
+                                       {30, 4, 0},     {34, 4, data}};
     for (const auto& f : fields)
       EXPECT_EQ(le(b, f[0], int(f[1])), f[2]) << name << " byte " << f[0];
   }
@@ -71,13 +69,12 @@ TEST(Assets, HeadersAreThePlainKindAtTheRightSize) {
     const Bytes b = readFile(kAssets + name);
     const std::uint32_t block = 2 * channels, data = std::uint32_t(b.size() - 44);
     // "RIFF", size, "WAVE", "fmt ", 16, PCM, channels, rate, byte rate, block, bits, "data", size
-    // clang-format off
-    const std::uint32_t fields[][3] = {{0, 4, 0x46464952}, {4, 4, data + 36}, {8, 4, 0x45564157},
-                                       {12, 4, 0x20746D66}, {16, 4, 16}, {20, 2, 1},
-                                       {22, 2, channels}, {24, 4, 44100}, {28, 4, 44100 * block},
-                                       {32, 2, block}, {34, 2, 16}, {36, 4, 0x61746164},
-                                       {40, 4, data}};
-    // clang-format on
+    const std::uint32_t fields[][3] = {
+        {0, 4, 0x46464952},  {4, 4, data + 36}, {8, 4, 0x45564157},
+        {12, 4, 0x20746D66}, {16, 4, 16},       {20, 2, 1},
+        {22, 2, channels},   {24, 4, 44100},    {28, 4, 44100 * block},
+        {32, 2, block},      {34, 2, 16},       {36, 4, 0x61746164},
+        {40, 4, data}};
     for (const auto& f : fields)
       EXPECT_EQ(le(b, f[0], int(f[1])), f[2]) << name << " byte " << f[0];
     EXPECT_NEAR(data / block / 44100.0, seconds, 0.001) << name;
