@@ -56,19 +56,12 @@ dpkg-deb -c "$deb" | awk '{ sub(/^\.\//, "", $6); print $6 }' | grep -v '/$' | s
   -e 's|^bin/|games/|' -e 's|^libexec/krateon/|lib/games/krateon/|' \
   -e 's|^share/krateon/|share/games/krateon/|' -e 's|^(share/man/.*)|\1.gz|' -e 's|^|usr/|' \
   | sort >"$work/expected"
-cat >>"$work/expected" <<EOF
-usr/share/doc/krateon/copyright
-usr/share/doc/krateon/changelog.gz
-usr/share/man/man6/krateon.6.gz
-usr/games/krateon
-usr/lib/games/krateon/krateon
-usr/share/applications/krateon.desktop
-usr/share/metainfo/io.github.krateon.metainfo.xml
-EOF
-printf 'usr/share/games/krateon/%s\n' font.bmp smoke128.bmp earthCraterBW_256.bmp \
-  earthCloudsBW_256.bmp venus_256.bmp earth_256.bmp mars_256.bmp jupiter_256.bmp saturn_256.bmp \
-  neptune_256.bmp neptune3_256.bmp pluto_256.bmp boom.wav thunder.wav >>"$work/expected"
-printf 'usr/share/icons/hicolor/%sx%s/apps/krateon.png\n' 16 16 32 32 48 48 64 64 128 128 256 256 \
+printf '%s\n' usr/share/doc/krateon/{copyright,changelog.gz} usr/share/man/man6/krateon.6.gz \
+  usr/games/krateon usr/lib/games/krateon/krateon usr/share/applications/krateon.desktop \
+  usr/share/metainfo/io.github.krateon.metainfo.xml usr/share/games/krateon/{boom,thunder}.wav \
+  usr/share/games/krateon/{font,smoke128,earthCraterBW_256,earthCloudsBW_256,venus_256}.bmp \
+  usr/share/games/krateon/{earth,mars,jupiter,saturn,neptune,neptune3,pluto}_256.bmp \
+  usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/krateon.png \
   >>"$work/expected"
 missing=$(sort -u "$work/expected" | comm -23 - "$work/files" | tr '\n' ' ')
 extra=$(sort -u "$work/expected" | comm -13 - "$work/files" | tr '\n' ' ')
@@ -82,13 +75,11 @@ grep -v 'running with root privileges' "$work/lintian.log" || true
 apt-get install -y -q -o DPkg::Lock::Timeout=300 "$deb" >"$work/install.log" 2>&1 ||
   { cat "$work/install.log"; fail "apt-get install $deb"; finish; }
 installed=1
-desktop-file-validate /usr/share/applications/krateon.desktop && echo "ok: the menu entry" ||
-  fail "desktop-file-validate"
-grep -qx 'Icon=krateon' /usr/share/applications/krateon.desktop || fail "the menu entry's icon"
-appstreamcli validate --no-net --pedantic /usr/share/metainfo/io.github.krateon.metainfo.xml ||
-  fail "appstreamcli validate"
-grep -q "<release version=\"$version\"" /usr/share/metainfo/io.github.krateon.metainfo.xml ||
-  fail "the metainfo names release $version"
+menu=/usr/share/applications/krateon.desktop meta=/usr/share/metainfo/io.github.krateon.metainfo.xml
+desktop-file-validate "$menu" && echo "ok: the menu entry" || fail "desktop-file-validate"
+grep -qx 'Icon=krateon' "$menu" || fail "the menu entry's icon"
+appstreamcli validate --no-net --pedantic "$meta" || fail "appstreamcli validate"
+grep -q "<release version=\"$version\"" "$meta" || fail "the metainfo names release $version"
 zcat /usr/share/doc/krateon/changelog.gz | head -1 | grep -q "^krateon ($version)" ||
   fail "the changelog starts with $version"
 
@@ -101,8 +92,7 @@ grep -q 'MIT licence' "$copyright" || fail "the copyright does not name the MIT 
 [[ $every_file == "Expat"$'\n'"$(sed 1,4d "$KRATEON_SOURCE_DIR/LICENSE")" ]] &&
   echo "ok: the copyright gives every file the MIT licence" ||
   fail "the copyright's licence for every file is not Expat with the words of LICENSE"
-grep -q '<project_license>MIT</project_license>' \
-  /usr/share/metainfo/io.github.krateon.metainfo.xml || fail "the metainfo's licence is not MIT"
+grep -q '<project_license>MIT</project_license>' "$meta" || fail "the metainfo's licence is not MIT"
 
 # The icons: each size square with an alpha channel, transparent corners (the top right one has
 # the flash), an opaque blue planet centred at 45 %, 56 %, and a white-hot flash in the top-right

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstdlib>
-#include <memory>
+#include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "image/bmp.h"
@@ -22,87 +22,69 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using Rgb = std::array<int, 3>;
 using Rgba = std::array<int, 4>;
-struct Rgb8 {
-  int r, g, b;
-};
 
-// An n x n file: 54 header bytes the decoder must skip, then `pixels` in stored order (the
-// first stored row first), each written blue, green, red; cut to `size` bytes when given.
-Bytes bmpFile(const std::vector<Rgb8>& pixels, std::size_t size = SIZE_MAX) {
+// An n x n file: 54 header bytes the decoder must skip, then `pixels` (red, green, blue) in
+// stored order, each written blue, green, red.
+Bytes bmpFile(const std::vector<Rgb>& pixels) {
   Bytes file(54, 0x42);
-  for (const Rgb8& p : pixels) {
-    for (int channel : {p.b, p.g, p.r}) file.push_back(static_cast<unsigned char>(channel));
-  }
-  if (size < file.size()) file.resize(size);
+  for (const Rgb& p : pixels) file.insert(file.end(), {Uint8(p[2]), Uint8(p[1]), Uint8(p[0])});
   return file;
 }
+Bytes cut(Bytes bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
 
-// The file decoded from an exactly sized copy, so that the sanitizers see any read past its end.
-Bytes decode(const Bytes& file, int n, int alphaValue, int threshold) {
+// Inputs are copies, allocated to their exact size: the sanitizers see any read past the end.
+Bytes decode(const Bytes& given, int n, int alphaValue, int threshold) {
+  const Bytes file = given;
   Bytes rgba(static_cast<std::size_t>(n) * n * 4, 0xAB);
-  const auto copy = std::make_unique<unsigned char[]>(file.size());
-  std::copy(file.begin(), file.end(), copy.get());
-  decodeBmpImage(file.empty() ? nullptr : copy.get(), file.size(), n, alphaValue, threshold,
-                 rgba.data());
+  decodeBmpImage(file.data(), file.size(), n, alphaValue, threshold, rgba.data());
   return rgba;
 }
 
-TEST(BmpDecode, RowsChannelsAndAlphaRules) {
-  struct Case {
-    const char* name;
-    Bytes file;
-    int alphaValue, threshold;
-    Rgba texels[4];  // of the 2 x 2 image: memory row 0 (the last stored), then memory row 1
-  };
-  const std::vector<Rgb8> pale(4, {10, 20, 200});
+// Alpha from the channel average or a threshold, also on cut files (a missing byte reads as -1);
+// every length of a 3 x 3 file, from nothing to complete: each byte present decodes as itself
+// (rows turned, channels in order), each missing one as 255, and nothing is read beyond the end.
+TEST(BmpDecode, AlphaRulesAndEveryCutOfAFile) {
+  const std::vector<Rgb> pale(4, {10, 20, 200});
   const Rgba white{255, 255, 255, 255};
-  // clang-format off
-  const Case cases[] = {
-      {"rows bottom-up, pixels blue-green-red",
-       bmpFile({{3, 2, 1}, {6, 5, 4}, {9, 8, 7}, {12, 11, 10}}),
-       255, 0, {{9, 8, 7, 255}, {12, 11, 10, 255}, {3, 2, 1, 255}, {6, 5, 4, 255}}},
+  // {name, file, alpha value, threshold, texels of the 2 x 2 image, the last stored row first}
+  const std::tuple<const char*, Bytes, int, int, std::vector<Rgba>> cases[] = {
+      // clang-format off
       {"alpha: the truncated channel average",
        bmpFile({{30, 60, 90}, {0, 0, 0}, {255, 255, 255}, {1, 1, 2}}),
        -1, 0, {white, {1, 1, 2, 1}, {30, 60, 90, 60}, {0, 0, 0, 0}}},
       {"alpha where any channel reaches the threshold",
        bmpFile({{99, 99, 99}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}}),
        200, 100, {{0, 100, 0, 200}, {0, 0, 100, 200}, {99, 99, 99, 0}, {100, 0, 0, 200}}},
-      // One whole pixel, then only the blue byte of the next: a missing byte reads as -1.
-      {"cut file, average of the values read", bmpFile(pale, 54 + 4),
+      // One whole pixel, then only the blue byte of the next.
+      {"cut file, average of the values read", cut(bmpFile(pale), 54 + 4),
        -1, 0, {white, white, {10, 20, 200, 76}, {255, 255, 200, 66}}},
-      {"cut file, threshold on the values read", bmpFile(pale, 54 + 4),
+      {"cut file, threshold on the values read", cut(bmpFile(pale), 54 + 4),
        255, 0, {{255, 255, 255, 0}, {255, 255, 255, 0}, {10, 20, 200, 255}, {255, 255, 200, 255}}},
-      {"cut file, negative threshold", bmpFile(pale, 54 + 4),
+      {"cut file, negative threshold", cut(bmpFile(pale), 54 + 4),
        255, -1, {white, white, {10, 20, 200, 255}, {255, 255, 200, 255}}},
-      {"empty file", {}, -1, 0, {white, white, white, white}},
+      // clang-format on
   };
-  // clang-format on
-  for (const Case& c : cases) {
-    const Bytes rgba = decode(c.file, 2, c.alphaValue, c.threshold);
-    for (int i = 0; i < 4; ++i) {
-      EXPECT_EQ((Rgba{rgba[4 * i], rgba[4 * i + 1], rgba[4 * i + 2], rgba[4 * i + 3]}), c.texels[i])
-          << c.name << ", texel " << i;
-    }
+  for (const auto& [name, file, alphaValue, threshold, texels] : cases) {
+    Bytes expected;
+    for (const Rgba& t : texels) expected.insert(expected.end(), t.begin(), t.end());
+    EXPECT_EQ(decode(file, 2, alphaValue, threshold), expected) << name;
   }
-}
-
-// Every length of a 3 x 3 file, from nothing to complete: each byte present decodes as itself,
-// each missing one as 255, and nothing is read beyond the end.
-TEST(BmpDecode, EveryCutOfAFileDecodesWithinIt) {
-  std::vector<Rgb8> pixels;
-  for (int i = 0; i < 9; ++i) pixels.push_back({10 + i, 100 + i, 200 + i});
-  const Bytes whole = bmpFile(pixels);
+  Bytes whole(54, 0x42);
+  for (int i = 0; i < 9 * 3; ++i) whole.push_back(100 + i);
   for (std::size_t size = 0; size <= whole.size(); ++size) {
-    const Bytes rgba = decode(bmpFile(pixels, size), 3, 255, -1);
+    const Bytes rgba = decode(cut(whole, size), 3, 255, -1);
     for (int i = 0; i < 9 * 3; ++i) {  // stored pixel i / 3, channel i % 3 (blue, green, red)
       const std::size_t stored = 54 + i, texel = (2 - i / 9) * 3 + i / 3 % 3;
       EXPECT_EQ(rgba[texel * 4 + 2 - i % 3], stored < size ? whole[stored] : 255)
           << size << ", " << i;
     }
   }
-  Bytes white(2 * 2 * 4, 0);
-  decodeBmpImage(nullptr, 999, 2, -1, 0, white.data());
-  EXPECT_EQ(white, Bytes(2 * 2 * 4, 255)) << "no file, whatever size is claimed";
+  Bytes noFile(2 * 2 * 4, 0);
+  decodeBmpImage(nullptr, 999, 2, -1, 0, noFile.data());
+  EXPECT_EQ(noFile, Bytes(2 * 2 * 4, 255)) << "no file, whatever size is claimed";
 }
 
 Bytes operator+(Bytes a, const Bytes& b) {
@@ -117,10 +99,6 @@ Bytes le(unsigned long value, int count) {
 Bytes be(unsigned long value, int count) {
   const Bytes bytes = le(value, count);
   return {bytes.rbegin(), bytes.rend()};
-}
-Bytes cut(Bytes bytes, std::size_t size) {
-  bytes.resize(size);
-  return bytes;
 }
 
 // Signature, IHDR and (unless left out) IEND; checksums are the decoder's business.
@@ -149,13 +127,7 @@ Bytes bmp(long width, long height, int bits, std::size_t data, bool core = false
 }
 
 TEST(PictureHeader, KindSizeAndWholeness) {
-  const struct {
-    const char* name;
-    Bytes bytes;
-    PictureKind kind;
-    long long width, height;
-    bool complete;
-  } cases[] = {
+  const std::tuple<const char*, Bytes, PictureKind, long long, long long, bool> cases[] = {
       {"PNG", png(300, 150), PictureKind::kPng, 300, 150, true},
       {"PNG without IEND", png(300, 150, false), PictureKind::kPng, 300, 150, false},
       {"PNG cut in a chunk", cut(png(300, 150), 40), PictureKind::kPng, 300, 150, false},
@@ -171,16 +143,10 @@ TEST(PictureHeader, KindSizeAndWholeness) {
       {"text", {'h', 'e', 'l', 'l', 'o'}, PictureKind::kUnknown, 0, 0, false},
       {"nothing", {}, PictureKind::kUnknown, 0, 0, false},
   };
-  for (const auto& c : cases) {
-    // An exact copy, so that the sanitizers see any read past the end.
-    const auto copy = std::make_unique<unsigned char[]>(c.bytes.size());
-    std::copy(c.bytes.begin(), c.bytes.end(), copy.get());
-    const PictureHeader h =
-        readPictureHeader(c.bytes.empty() ? nullptr : copy.get(), c.bytes.size());
-    EXPECT_EQ(h.kind, c.kind) << c.name;
-    EXPECT_EQ(h.width, c.width) << c.name;
-    EXPECT_EQ(h.height, c.height) << c.name;
-    EXPECT_EQ(h.complete, c.complete) << c.name;
+  for (auto [name, bytes, kind, width, height, complete] : cases) {  // bytes copied: exact size
+    const PictureHeader h = readPictureHeader(bytes.data(), bytes.size());
+    EXPECT_TRUE(h.kind == kind && h.width == width && h.height == height && h.complete == complete)
+        << name << ": " << int(h.kind) << " " << h.width << " x " << h.height << " " << h.complete;
   }
 }
 
@@ -201,10 +167,7 @@ std::vector<Rgb> scaled(const Bytes& pixels, int width, int height, int pixelByt
 
 TEST(PictureScale, EachPixelIsTheMeanOfTheAreaItCovers) {
   const std::array<int, 3> rgb{0, 1, 2};
-  const struct {
-    const char* name;
-    std::vector<Rgb> result, expected;
-  } cases[] = {
+  const std::tuple<const char*, std::vector<Rgb>, std::vector<Rgb>> cases[] = {
       {"2 x 2 blocks",
        scaled({0, 0, 0, 40, 80,  120, 10,  10,  10,  50,  90,  130, 100, 0,   0, 100,
                0, 0, 0, 0,  0,   0,   0,   0,   255, 255, 255, 255, 255, 255, 1, 1,
@@ -221,22 +184,11 @@ TEST(PictureScale, EachPixelIsTheMeanOfTheAreaItCovers) {
       {"no target", scaled({1, 2, 3}, 1, 1, 3, rgb, 3, 0, 1), {}},
       {"too wide a target", scaled({1, 2, 3}, 1, 1, 3, rgb, 3, 4096, 1), {}},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.name;
+  for (const auto& [name, result, expected] : cases) EXPECT_EQ(result, expected) << name;
 }
-
-class PlanetMapFiles : public ::testing::Test {
- protected:
-  void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
-  std::string path(const char* name) const { return folder + "/" + name; }
-  char pattern[32] = "/tmp/krateon-maps.XXXXXX";
-  std::string folder = mkdtemp(pattern);
-};
 
 // Green top left, magenta top right, blue bottom left, yellow bottom right.
 constexpr Rgb kQuadrants[4] = {{0, 255, 0}, {255, 0, 255}, {0, 0, 255}, {255, 255, 0}};
-int quadrant(int x, int y, int width, int height) {
-  return (y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1);
-}
 
 // A width x height picture of the quadrants saved as the name's kind says (a "palette" PNG has
 // four indexed colours).
@@ -251,11 +203,10 @@ void savePicture(const std::string& file, int width, int height) {
     SDL_Rect area{q % 2 * (width / 2), q / 2 * (height / 2), width, height};
     SDL_FillRect(s, &area, palette ? q : SDL_MapRGB(s->format, c.r, c.g, c.b));
   }
-  const std::string kind = file.substr(file.size() - 3);
   const char* name = file.c_str();
-  const int status = kind == "jpg"   ? IMG_SaveJPG(s, name, 95)
-                     : kind == "bmp" ? SDL_SaveBMP(s, name)
-                                     : IMG_SavePNG(s, name);
+  const int status = file.ends_with("jpg")   ? IMG_SaveJPG(s, name, 95)
+                     : file.ends_with("bmp") ? SDL_SaveBMP(s, name)
+                                             : IMG_SavePNG(s, name);
   SDL_FreeSurface(s);
   ASSERT_EQ(status, 0) << file << ": " << SDL_GetError();
 }
@@ -263,12 +214,12 @@ void savePicture(const std::string& file, int width, int height) {
 // Every format, scaled to the nearest powers of two within the largest sides given, upright:
 // the picture's top row is the map's first (the north pole). 96 x 48 becomes 128 x 64 with no
 // blur at the quadrants' edges (a target pixel there covers three quarters of one source pixel).
-TEST_F(PlanetMapFiles, FilesDecodeUprightAndScaledToPowersOfTwo) {
-  const struct {
-    const char* name;
-    int width, height, largestWidth, largestHeight, mapWidth, mapHeight;
-    int tolerance;  // JPEG is lossy and blurs edges
-  } cases[] = {
+TEST(PlanetMapFiles, FilesDecodeUprightAndScaledToPowersOfTwo) {
+  char folder[] = "/tmp/krateon-maps.XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  // {name, width, height, largest width and height, the map's width and height, tolerance: JPEG
+  // is lossy and blurs edges, -1 for exact colours and no look at the edges}
+  const std::tuple<const char*, int, int, int, int, int, int, int> cases[] = {
       {"rgb.png", 96, 48, 2048, 1024, 128, 64, 0},
       {"palette.png", 96, 48, 2048, 1024, 128, 64, 0},
       {"photo.jpg", 96, 48, 2048, 1024, 128, 64, 12},
@@ -277,27 +228,29 @@ TEST_F(PlanetMapFiles, FilesDecodeUprightAndScaledToPowersOfTwo) {
       {"large.png", 4096, 2048, 2048, 1024, 2048, 1024, 0},
       {"small texture.png", 4096, 2048, 64, 32, 64, 32, 0},
   };
-  for (const auto& c : cases) {
-    savePicture(path(c.name), c.width, c.height);
+  for (const auto& [name, width, height, largestWidth, largestHeight, mapWidth, mapHeight,
+                    tolerance] : cases) {
+    const std::string path = std::string(folder) + "/" + name;
+    savePicture(path, width, height);
     PlanetMap map;
     const char* reason = nullptr;
-    ASSERT_TRUE(readPlanetMap(path(c.name).c_str(), c.largestWidth, c.largestHeight, map, reason))
-        << c.name << ": " << reason;
-    ASSERT_EQ(map.width, c.mapWidth) << c.name;
-    ASSERT_EQ(map.height, c.mapHeight) << c.name;
+    ASSERT_TRUE(readPlanetMap(path.c_str(), largestWidth, largestHeight, map, reason))
+        << name << ": " << reason;
     const int w = map.width, h = map.height;
+    ASSERT_TRUE(w == mapWidth && h == mapHeight) << name << ": " << w << " x " << h;
     std::vector<std::array<int, 2>> probes = {
         {w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
-    if (c.tolerance == 0)
+    if (tolerance == 0)
       probes.insert(probes.end(), {{w / 2 - 1, 0}, {w / 2, 0}, {0, h / 2 - 1}, {0, h / 2}});
     for (const auto& [x, y] : probes) {
       const unsigned char* p = map.rgba + (static_cast<std::size_t>(y) * w + x) * 4;
       for (int i = 0; i < 4; ++i) {
-        const int expected = i < 3 ? kQuadrants[quadrant(x, y, w, h)][i] : 255;
-        EXPECT_NEAR(p[i], expected, std::max(c.tolerance, 0)) << c.name << " at " << x << ", " << y;
+        const int expected = i < 3 ? kQuadrants[(y < h / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1)][i] : 255;
+        EXPECT_NEAR(p[i], expected, std::max(tolerance, 0)) << name << " at " << x << ", " << y;
       }
     }
   }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The generated data files as the program reads them: headers, lengths and levels, map seams,
-// colours and clouds, the font grid, and the generator giving the same bytes every run.
+// colours and clouds, the font grid; and the generator giving the same bytes every run.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -57,11 +57,9 @@ TEST(Assets, HeadersAreThePlainKindAtTheRightSize) {
     ASSERT_EQ(b.size(), 54 + data) << name;
     // {offset, bytes, value}: "BM", file size, data offset, header size, width, height (positive:
     // rows bottom-up), planes, bits per pixel, no compression, image size.
-    // clang-format off
-    const std::uint32_t fields[][3] = {{0, 2, 0x4D42}, {2, 4, 54 + data}, {10, 4, 54},
-                                       {14, 4, 40}, {18, 4, n}, {22, 4, n}, {26, 2, 1},
-                                       {28, 2, 24}, {30, 4, 0}, {34, 4, data}};
-    // clang-format on
+    const std::uint32_t fields[][3] = {{0, 2, 0x4D42}, {2, 4, 54 + data}, {10, 4, 54}, {14, 4, 40},
+                                       {18, 4, n},     {22, 4, n},        {26, 2, 1},  {28, 2, 24},
+                                       {30, 4, 0},     {34, 4, data}};
     for (const auto& f : fields)
       EXPECT_EQ(le(b, f[0], int(f[1])), f[2]) << name << " byte " << f[0];
   }
@@ -69,28 +67,27 @@ TEST(Assets, HeadersAreThePlainKindAtTheRightSize) {
   for (const auto& [name, channels, seconds] :
        {std::tuple{"boom.wav", 1u, 1.6}, {"thunder.wav", 2u, 3.8}}) {
     const Bytes b = readFile(kAssets + name);
-    ASSERT_GE(b.size(), 44u) << name;
     const std::uint32_t block = 2 * channels, data = std::uint32_t(b.size() - 44);
     // "RIFF", size, "WAVE", "fmt ", 16, PCM, channels, rate, byte rate, block, bits, "data", size
-    // clang-format off
-    const std::uint32_t fields[][3] = {{0, 4, 0x46464952}, {4, 4, data + 36}, {8, 4, 0x45564157},
-                                       {12, 4, 0x20746D66}, {16, 4, 16}, {20, 2, 1},
-                                       {22, 2, channels}, {24, 4, 44100}, {28, 4, 44100 * block},
-                                       {32, 2, block}, {34, 2, 16}, {36, 4, 0x61746164},
-                                       {40, 4, data}};
-    // clang-format on
+    const std::uint32_t fields[][3] = {
+        {0, 4, 0x46464952},  {4, 4, data + 36}, {8, 4, 0x45564157},
+        {12, 4, 0x20746D66}, {16, 4, 16},       {20, 2, 1},
+        {22, 2, channels},   {24, 4, 44100},    {28, 4, 44100 * block},
+        {32, 2, block},      {34, 2, 16},       {36, 4, 0x61746164},
+        {40, 4, data}};
     for (const auto& f : fields)
       EXPECT_EQ(le(b, f[0], int(f[1])), f[2]) << name << " byte " << f[0];
     EXPECT_NEAR(data / block / 44100.0, seconds, 0.001) << name;
 
     // Peaks between -6 and -1 dBFS (16422 to 29205), with no offset.
-    std::vector<int> pcm;
-    for (std::size_t at = 44; at + 1 < b.size(); at += 2) pcm.push_back(std::int16_t(le(b, at, 2)));
     int peak = 0;
     double sum = 0;
-    for (int v : pcm) peak = std::max(peak, std::abs(v)), sum += v;
+    for (std::size_t at = 44; at + 1 < b.size(); at += 2) {
+      const int v = std::int16_t(le(b, at, 2));
+      peak = std::max(peak, std::abs(v)), sum += v;
+    }
     EXPECT_TRUE(peak <= 29205 && peak >= 16422) << name << " peaks at " << peak;
-    EXPECT_LT(std::fabs(sum / pcm.size()), 100) << name << " has an offset";
+    EXPECT_LT(std::fabs(sum / (data / 2)), 100) << name << " has an offset";
   }
 }
 
@@ -148,10 +145,9 @@ TEST(Assets, FontGlyphsFillTheirCellsUpright) {
   for (int y = 0; y < 11; ++y) EXPECT_EQ(line('_', y), 0) << "line " << y;
 }
 
-int runGenerator(const std::string& arguments) {
+int runGenerator(const std::string& arguments) {  // the shell's status: 0 when it succeeded
   const std::string program = std::string(KRATEON_BINARY_DIR) + "/tools/assetgen/krateon-assetgen ";
-  const int status = std::system((program + arguments + " >/dev/null 2>&1").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return std::system((program + arguments + " >/dev/null 2>&1").c_str());
 }
 
 TEST(Assets, GeneratorWritesTheSameBytesEveryRunAndFailsWithoutItsFont) {
