@@ -25,11 +25,11 @@ configure() {
 # a display, so two of them and a test program share the processors well.
 run_tests() {
   echo "== $1 tests"
-  local spec=$logs/$1-desktops.json slots
+  local desktops=$logs/$1-desktops.json slots
   slots=$(seq -s, -f '{"id": "%g", "slots": 1}' 0 $(($3 - 1)))
-  echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"x_desktop\": [$slots]}]}" >"$spec"
+  echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"x_desktop\": [$slots]}]}" >"$desktops"
   xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    ctest --test-dir "$2" --output-on-failure -j $(($3 + 1)) --resource-spec-file "$spec" |
+    ctest --test-dir "$2" --output-on-failure -j $(($3 + 1)) --resource-spec-file "$desktops" |
     tee "$logs/$1"
 }
 
